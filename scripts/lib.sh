@@ -1,0 +1,101 @@
+# Shared by the run, test, screenshot and benchmark scripts: packages, build, and a private Wine + Xvfb session.
+# Source it; every function is prefixed korimo_.
+
+KORIMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales"
+
+korimo_log() { printf '[korimo] %s\n' "$*" >&2; }
+
+korimo_as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else
+        korimo_log "need root to run: $*"; return 1
+    fi
+}
+
+# Installs what is missing: the toolchains, Wine, Xvfb, the Chinese fonts and the zh_CN.UTF-8 locale.
+korimo_setup() {
+    local missing="" pkg
+    for pkg in $KORIMO_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $pkg"
+    done
+    if [ -n "$missing" ]; then
+        korimo_log "installing:$missing"
+        korimo_as_root apt-get update -qq
+        korimo_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    fi
+    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+        korimo_log "generating the zh_CN.UTF-8 locale"
+        korimo_as_root sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | korimo_as_root tee -a /etc/locale.gen >/dev/null
+        korimo_as_root locale-gen >/dev/null
+    fi
+}
+
+# Builds the host (platform-free + unit tests) and the Windows (korimo.exe, tests, benchmarks) configurations.
+korimo_build() {
+    cd "$KORIMO_ROOT" || return 1
+    cmake --preset host >/dev/null && cmake --build --preset host &&
+        cmake --preset windows >/dev/null && cmake --build --preset windows
+}
+
+KORIMO_XVFB_PID=""
+KORIMO_OWN_PREFIX=""
+
+# Starts a private Xvfb display and a Wine prefix; exports DISPLAY, WINEPREFIX and the locale.
+# $1: the prefix folder (made fresh when missing), $2: dots per inch (96 or 144), $3: "xvfb" to force a display.
+korimo_wine_start() {
+    local prefix="$1" dpi="${2:-96}" want_xvfb="${3:-xvfb}"
+    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="$prefix"
+    if [ "$want_xvfb" = xvfb ] || [ -z "${DISPLAY:-}" ]; then
+        local n
+        for n in $(seq 90 140); do
+            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            KORIMO_XVFB_PID=$!
+            local i; for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+            if kill -0 "$KORIMO_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+                export DISPLAY=":$n"; break
+            fi
+            KORIMO_XVFB_PID=""
+        done
+        [ -n "$KORIMO_XVFB_PID" ] || { korimo_log "could not start Xvfb"; return 1; }
+        korimo_log "Xvfb on $DISPLAY"
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        korimo_log "preparing the Wine prefix $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        # Without a window manager Wine stalls on hiding windows unless they are unmanaged.
+        [ -z "$KORIMO_XVFB_PID" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    fi
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
+    wineserver -p >/dev/null 2>&1
+    wineboot >/dev/null 2>&1
+}
+
+# Ends Wine and the private display; safe to call twice and from a trap.
+korimo_wine_stop() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1
+        timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    if [ -n "$KORIMO_XVFB_PID" ]; then
+        kill "$KORIMO_XVFB_PID" 2>/dev/null; wait "$KORIMO_XVFB_PID" 2>/dev/null
+        KORIMO_XVFB_PID=""
+    fi
+    if [ -n "$KORIMO_OWN_PREFIX" ] && [ -d "$KORIMO_OWN_PREFIX" ]; then rm -rf "$KORIMO_OWN_PREFIX"; KORIMO_OWN_PREFIX=""; fi
+}
+
+# The main window comes up with a left double-click on Korimo's tray icon.
+korimo_wine_tray_double_click() {
+    local tray i
+    for i in $(seq 1 100); do
+        tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
+        [ -n "$tray" ] && break; sleep 0.1
+    done
+    [ -n "$tray" ] || { korimo_log "no tray window"; return 1; }
+    xdotool mousemove --window "$tray" 12 31 click --repeat 2 --delay 80 1
+}

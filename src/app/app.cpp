@@ -1,0 +1,121 @@
+#include "app/app.h"
+
+#include <shellapi.h>
+
+#include "app/app_folder.h"
+#include "res/resource.h"
+#include "ui/gdi.h"
+#include "ui/window.h"
+
+namespace korimo::app {
+
+namespace {
+constexpr wchar_t kAlreadyRunning[] = L"对不起本程序已在运行中, 不得重复加载!!";
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2); // long paths: the name was cut, try a larger buffer
+    }
+}
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(
+        LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// Held for the whole run; a second start of the same program file finds it.
+class SingleInstance {
+public:
+    explicit SingleInstance(const std::wstring& key) : mutex_(CreateMutexW(nullptr, FALSE, key.c_str())) {
+        alreadyRunning_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    ~SingleInstance() {
+        if (mutex_) CloseHandle(mutex_);
+    }
+    bool AlreadyRunning() const { return alreadyRunning_; }
+
+private:
+    HANDLE mutex_;
+    bool alreadyRunning_ = false;
+};
+} // namespace
+
+App::App() : main_(tray_, {&pro_, &dir_, &log_}, *this) {}
+
+App::~App() {
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+int App::Main() {
+    const std::wstring programPath = ModulePath();
+    appFolder_ = NormaliseAppFolder(FolderOfPath(programPath));
+
+    SingleInstance instance(InstanceKey(programPath));
+    if (instance.AlreadyRunning()) {
+        MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    if (!LoadMainWindow()) {
+        MessageBoxW(nullptr, L"无法创建 Korimo 的主窗口，程序将退出。", L"Korimo", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    return RunMessageLoop();
+}
+
+bool App::LoadMainWindow() {
+    dpi_ = ui::ScreenDpi();
+    bigIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
+
+    tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
+    tray_.AddTrayIcon();
+    // The file monitor first, then the process monitor (its baseline), then the log.
+    if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) return false;
+    main_.DockPanels();
+    main_.Image2_Click();
+    return true;
+}
+
+int App::RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (main_.IsLoaded() && IsDialogMessageW(main_.Hwnd(), &msg)) continue; // keyboard order of the face
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void App::ShowAbout() {
+    if (!maker_) maker_ = std::make_unique<frm_maker>();
+    maker_->Show(dpi_);
+}
+
+void App::CloseProgram(CloseReason reason) {
+    if (closing_) return;
+    closing_ = true;
+    // Monitors first: the file monitor ends its notifications, the log saves itself.
+    dir_.Unload();
+    pro_.Unload();
+    log_.Unload();
+
+    const bool closeImage = reason == CloseReason::CloseImage;
+    tray_.ShowTrayNotice(L"提示：", closeImage ? L"Korimo正在关闭程序！" : L"关闭程序！", NIIF_INFO, L"", nullptr);
+    // The close image leaves its notice on screen a moment; a shutdown is never held up.
+    if (closeImage) Sleep(kClosePauseMs);
+    tray_.RemoveTrayIcon();
+
+    if (maker_) maker_.reset();
+    main_.Hide();
+    PostQuitMessage(0);
+}
+
+} // namespace korimo::app

@@ -1,0 +1,53 @@
+// The program: owns every window for the whole run, gives each the collaborators it uses, and runs the
+// start-up and close sequences and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "alerts/log_form.h"
+#include "app/frm_maker.h"
+#include "app/frmmain.h"
+#include "app/tray_win.h"
+#include "filemon/dir_form.h"
+#include "procmon/pro_form.h"
+
+namespace korimo::app {
+
+// How long the close image keeps its notice on screen before the icon goes.
+inline constexpr DWORD kClosePauseMs = 1000;
+
+class App final : public MainWindowHost {
+public:
+    App();
+    ~App();
+
+    // The start-up procedure: returns the process's exit code.
+    int Main();
+
+    const std::wstring& AppFolder() const { return appFolder_; }
+
+    // MainWindowHost
+    void ShowAbout() override;
+    void CloseProgram(CloseReason reason) override;
+
+private:
+    bool LoadMainWindow();
+    int RunMessageLoop();
+
+    std::wstring appFolder_;
+    int dpi_ = 96;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    TrayIcon tray_;
+    procmon::pro_form pro_;
+    filemon::dir_form dir_;
+    alerts::log_form log_;
+    frmmain main_;
+    std::unique_ptr<frm_maker> maker_;
+    bool closing_ = false;
+};
+
+} // namespace korimo::app

@@ -1,0 +1,19 @@
+// The program's folder and the key that tells a second copy of the same program file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korimo::app {
+
+// Surrounding blanks removed, always ending in one "\" (a drive root such as C:\ gets no second one).
+std::wstring NormaliseAppFolder(std::wstring_view folder);
+
+// The folder part of a full program path ("C:\Tools\korimo.exe" -> "C:\Tools").
+std::wstring FolderOfPath(std::wstring_view programPath);
+
+// A name for the single-instance mutex: the same for every spelling of one program file (Windows paths are
+// case-insensitive), different for another file, and free of "\" which kernel object names may not hold.
+std::wstring InstanceKey(std::wstring_view programPath);
+
+} // namespace korimo::app

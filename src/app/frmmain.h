@@ -1,0 +1,70 @@
+// The main window: a drawn face with the panel buttons, the three settings, the credit label and the close and
+// minimise marks. It normally sits hidden in the tray; a double-click on the tray icon brings it back.
+#pragma once
+
+#include <array>
+
+#include "app/tray_win.h"
+#include "ui/face_window.h"
+#include "ui/panel_window.h"
+
+namespace korimo::app {
+
+enum class CloseReason {
+    CloseImage,   // the close mark on the face
+    CloseRequest, // the window-close command or the task manager
+    EndSession,   // shutdown or log-off: nothing may hold it up
+};
+
+// What the main window asks of the program that owns it.
+class MainWindowHost {
+public:
+    virtual void ShowAbout() = 0;
+    virtual void CloseProgram(CloseReason reason) = 0;
+
+protected:
+    ~MainWindowHost() = default;
+};
+
+class frmmain final : public ui::FaceWindow {
+public:
+    // The panels in docking order: pro_form, dir_form, log_form.
+    using Panels = std::array<ui::PanelWindow*, 3>;
+
+    frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host);
+
+    bool Load(int dpi, HICON bigIcon, HICON smallIcon);
+
+    bool TrayNoticesOn() const; // Check1(0)
+
+    void Image2_Click(); // minimise to the tray
+    void Command4_Click(); // collapse the panels
+    void OpenPanel(std::size_t index); // Command1..3
+    void RestoreFromTray();
+    void DockPanels();
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
+    COLORREF ControlTextColour(HWND control) const override;
+
+private:
+    void OnCommand(int id, int code);
+    void OnSize(WPARAM state);
+    void OnButtonDown(int button, int x, int y);
+    void OnLeftButtonUp(int x, int y);
+    void OnTrayEvent(UINT mouseMessage);
+    bool OnSetCursor(HWND over);
+    const ui::ControlSpec* ImageAt(int x, int y) const;
+    bool IsAlertShowing() const;
+
+    TrayIcon& tray_;
+    Panels panels_;
+    MainWindowHost& host_;
+    const ui::ControlSpec* pressedImage_ = nullptr;
+    ui::Font titleFont_;
+    ui::Font subtitleFont_;
+    UINT taskbarCreated_ = 0;
+};
+
+} // namespace korimo::app

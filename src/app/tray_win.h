@@ -1,0 +1,47 @@
+// The program's one icon in the notification area: added at start, notices shown through it while the user
+// wants them, removed when the program closes. Added again when the shell restarts (Explorer broadcasts
+// "TaskbarCreated" and has forgotten every icon), or a program that lives in the tray would be unreachable.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string_view>
+
+#include "app/tray_record.h"
+
+namespace korimo::app {
+
+class TrayIcon {
+public:
+    using NoticesOn = std::function<bool()>;
+
+    // The window that receives the icon's events and the icon shown; `noticesOn` says whether balloons show.
+    void Attach(HWND owner, HICON icon, NoticesOn noticesOn);
+
+    bool AddTrayIcon();
+    void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
+                        HICON icon);
+    void RemoveTrayIcon();
+
+    // After a restart of the shell: puts the icon back if the program wants one, also when the first add
+    // failed because the shell was not up yet (a start with Windows can come before Explorer's).
+    void Restore();
+
+    bool IsAdded() const { return added_; }
+    const TrayRecord& Record() const { return record_; }
+
+private:
+    NOTIFYICONDATAW Data() const;
+
+    TrayRecord record_;
+    HWND owner_ = nullptr;
+    HICON icon_ = nullptr;
+    NoticesOn noticesOn_;
+    bool wanted_ = false; // between AddTrayIcon and RemoveTrayIcon
+    bool added_ = false;
+};
+
+} // namespace korimo::app

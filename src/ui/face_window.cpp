@@ -1,0 +1,116 @@
+#include "ui/face_window.h"
+
+namespace korimo::ui {
+
+bool FaceWindow::CreateFaced(const WindowClassInfo& cls, const std::wstring& title, int widthTwips, int heightTwips,
+                             int dpi) {
+    dpi_ = dpi;
+    font_ = CreateUiFont(dpi, 9);
+    const PixelRect rect = TwipsToPixels(0, 0, widthTwips, heightTwips, dpi);
+    return CreateWindowOf(cls, title, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, rect);
+}
+
+HWND FaceWindow::CreateControl(const ControlSpec& spec) {
+    const wchar_t* cls = L"STATIC";
+    DWORD style = WS_CHILD | (spec.visible ? WS_VISIBLE : 0);
+    switch (spec.kind) {
+    case ControlKind::PictureButton:
+        cls = L"BUTTON";
+        style |= BS_OWNERDRAW | WS_TABSTOP;
+        break;
+    case ControlKind::CheckBox:
+        cls = L"BUTTON";
+        style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+        break;
+    case ControlKind::Label:
+        style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
+        break;
+    case ControlKind::ImageArea:
+        return nullptr; // drawn on the face; the window hit-tests it
+    }
+    const PixelRect r = ControlRect(spec, dpi_);
+    const std::wstring caption(spec.caption);
+    HWND control = CreateWindowExW(0, cls, caption.c_str(), style, r.left, r.top, r.width, r.height, Hwnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ModuleInstance(), nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    return control;
+}
+
+void FaceWindow::RepaintFace() {
+    face_.Reset();
+    faceBrush_.Reset();
+    if (Hwnd()) RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FaceWindow::EnsureFace() {
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    const SIZE size{client.right, client.bottom};
+    if (face_ && size.cx == faceSize_.cx && size.cy == faceSize_.cy) return;
+    faceSize_ = size;
+    HDC screen = GetDC(Hwnd());
+    face_.Reset(CreateCompatibleBitmap(screen, size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1));
+    HDC memory = CreateCompatibleDC(screen);
+    {
+        SelectIn useBitmap(memory, face_.Get());
+        PaintFace(memory, Scale{dpi_}, size);
+    }
+    DeleteDC(memory);
+    ReleaseDC(Hwnd(), screen);
+    faceBrush_.Reset(CreatePatternBrush(face_.Get()));
+}
+
+void FaceWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Hwnd(), &ps);
+    EnsureFace();
+    HDC memory = CreateCompatibleDC(dc);
+    {
+        SelectIn useBitmap(memory, face_.Get());
+        const RECT& r = ps.rcPaint;
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top, SRCCOPY);
+    }
+    DeleteDC(memory);
+    EndPaint(Hwnd(), &ps);
+}
+
+LRESULT FaceWindow::OnControlColour(HDC dc, HWND control) {
+    EnsureFace();
+    RECT rc{};
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rc), 2);
+    SetBrushOrgEx(dc, -rc.left, -rc.top, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ControlTextColour(control));
+    return reinterpret_cast<LRESULT>(faceBrush_.Get());
+}
+
+void FaceWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_BUTTON) return;
+    OnControlColour(item.hDC, item.hwndItem); // the corners outside the rounded face show the window's face
+    FillRect(item.hDC, &item.rcItem, faceBrush_.Get());
+    DrawPictureButton(item, font_.Get());
+}
+
+LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1; // the face covers the whole client area
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SIZE:
+        RepaintFace();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    default:
+        return Default(msg, wParam, lParam);
+    }
+}
+
+} // namespace korimo::ui

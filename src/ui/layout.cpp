@@ -1,0 +1,41 @@
+#include "ui/layout.h"
+
+#include <cstdint>
+
+namespace korimo::ui {
+
+int TwipsToPixels(int twips, int dpi) {
+    const std::int64_t product = static_cast<std::int64_t>(twips) * dpi;
+    const std::int64_t half = 720;
+    return static_cast<int>(product >= 0 ? (product + half) / 1440 : (product - half) / 1440);
+}
+
+PixelRect TwipsToPixels(int left, int top, int width, int height, int dpi) {
+    const int l = TwipsToPixels(left, dpi);
+    const int t = TwipsToPixels(top, dpi);
+    return {l, t, TwipsToPixels(left + width, dpi) - l, TwipsToPixels(top + height, dpi) - t};
+}
+
+PixelRect ControlRect(const ControlSpec& spec, int dpi) {
+    return TwipsToPixels(spec.left, spec.top, spec.width, spec.height, dpi);
+}
+
+PixelPoint DockedPanelOrigin(const PixelRect& mainWindow) { return {mainWindow.left, mainWindow.bottom()}; }
+
+PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
+    return {screenWidth / 2 - windowWidth / 2, screenHeight / 2 - windowHeight / 2};
+}
+
+const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name) {
+    for (const ControlSpec& spec : table)
+        if (spec.name == name) return &spec;
+    return nullptr;
+}
+
+const ControlSpec* FindControl(std::span<const ControlSpec> table, int id) {
+    for (const ControlSpec& spec : table)
+        if (spec.id == id && id != 0) return &spec;
+    return nullptr;
+}
+
+} // namespace korimo::ui

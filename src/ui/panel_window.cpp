@@ -1,0 +1,42 @@
+#include "ui/panel_window.h"
+
+namespace korimo::ui {
+
+bool PanelWindow::Load(int dpi) {
+    if (IsLoaded()) return true;
+    const PanelInfo info = Info();
+    if (!CreateFaced({info.className}, info.title, info.widthTwips, info.heightTwips, dpi)) return false;
+    OnLoad();
+    return true;
+}
+
+void PanelWindow::Unload() {
+    if (!IsLoaded()) return;
+    OnUnload();
+    Destroy();
+}
+
+void PanelWindow::DockUnder(const PixelRect& mainWindow) {
+    const PixelPoint origin = DockedPanelOrigin(mainWindow);
+    MoveTo(origin.x, origin.y);
+}
+
+void PanelWindow::ShowDocked(const PixelRect& mainWindow) {
+    if (!IsLoaded()) return;
+    const PixelPoint origin = DockedPanelOrigin(mainWindow);
+    const PixelRect own = ScreenRect();
+    SetWindowPos(Hwnd(), nullptr, origin.x, origin.y, mainWindow.width, own.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(Hwnd(), SW_SHOW);
+}
+
+void PanelWindow::PaintFace(HDC dc, const Scale& scale, SIZE client) {
+    FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0xF6, 0xF9, 0xFC), RGB(0xE2, 0xEA, 0xF3));
+    const int edge = scale(30) > 0 ? scale(30) : 1;
+    RECT top{0, 0, client.cx, edge};
+    FillVerticalGradient(dc, top, RGB(0x2F, 0x80, 0xD1), RGB(0x1F, 0x4E, 0x8C));
+    Brush border(CreateSolidBrush(RGB(0x9D, 0xB3, 0xCC)));
+    RECT frame{0, 0, client.cx, client.cy};
+    FrameRect(dc, &frame, border.Get());
+}
+
+} // namespace korimo::ui

@@ -1,0 +1,34 @@
+// A monitor panel: a faced window of its own height that the main window docks under itself at its own width.
+#pragma once
+
+#include "ui/face_window.h"
+
+namespace korimo::ui {
+
+struct PanelInfo {
+    const wchar_t* className;
+    const wchar_t* title; // not shown (no title bar), but names the window to the system and to tests
+    int widthTwips;
+    int heightTwips;
+};
+
+class PanelWindow : public FaceWindow {
+public:
+    // Creates the panel hidden and runs its load step.
+    bool Load(int dpi);
+    // Ends the panel: its unload step, then the window goes.
+    void Unload();
+
+    // Moves the panel under the main window; its width is not touched.
+    void DockUnder(const PixelRect& mainWindow);
+    // Takes the main window's width, docks under it and shows.
+    void ShowDocked(const PixelRect& mainWindow);
+
+protected:
+    virtual PanelInfo Info() const = 0;
+    virtual void OnLoad() {}
+    virtual void OnUnload() {}
+    void PaintFace(HDC dc, const Scale& scale, SIZE client) override;
+};
+
+} // namespace korimo::ui

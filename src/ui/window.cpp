@@ -1,0 +1,65 @@
+#include "ui/window.h"
+
+namespace korimo::ui {
+
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+
+Window::~Window() { Destroy(); }
+
+PixelRect Window::ScreenRect() const {
+    RECT rc{};
+    if (hwnd_) GetWindowRect(hwnd_, &rc);
+    return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+}
+
+void Window::MoveTo(int x, int y) {
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::Hide() {
+    if (IsVisible()) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Window::CreateWindowOf(const WindowClassInfo& cls, const std::wstring& title, DWORD style, DWORD exStyle,
+                            const PixelRect& rect, HWND owner) {
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(ModuleInstance(), cls.className, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof(wc);
+        wc.style = cls.style;
+        wc.lpfnWndProc = &Window::WindowProc;
+        wc.hInstance = ModuleInstance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = cls.icon;
+        wc.hIconSm = cls.smallIcon;
+        wc.lpszClassName = cls.className;
+        if (!RegisterClassExW(&wc)) return false;
+    }
+    CreateWindowExW(exStyle, cls.className, title.c_str(), style, rect.left, rect.top, rect.width, rect.height,
+                    owner, nullptr, ModuleInstance(), this);
+    return hwnd_ != nullptr;
+}
+
+void Window::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_); // WM_NCDESTROY clears hwnd_
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+} // namespace korimo::ui

@@ -1,0 +1,52 @@
+// Base of every window of the program: the static window procedure finds the C++ object (stored at
+// WM_NCCREATE) and hands the message to its HandleMessage, which routes it to OnXxx handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/layout.h"
+
+namespace korimo::ui {
+
+struct WindowClassInfo {
+    const wchar_t* className;
+    UINT style = 0;
+    HICON icon = nullptr;
+    HICON smallIcon = nullptr;
+};
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+    bool IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+    PixelRect ScreenRect() const;
+    void MoveTo(int x, int y);
+    void Hide();
+
+protected:
+    // Registers the class on first use and creates the window; returns false when the system refuses.
+    bool CreateWindowOf(const WindowClassInfo& cls, const std::wstring& title, DWORD style, DWORD exStyle,
+                        const PixelRect& rect, HWND owner = nullptr);
+    void Destroy();
+
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, msg, wParam, lParam); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+// The instance of the module that holds our resources and window classes.
+HINSTANCE ModuleInstance();
+
+} // namespace korimo::ui

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/frmmain_layout.h"
+#include "ui/layout.h"
+
+using namespace korimo;
+
+TEST(TwipsToPixels, RoundsLikeMulDivAtCommonScalings) {
+    EXPECT_EQ(ui::TwipsToPixels(9525, 96), 635);
+    EXPECT_EQ(ui::TwipsToPixels(5475, 96), 365);
+    EXPECT_EQ(ui::TwipsToPixels(9525, 144), 953); // 952.5 rounds away from zero
+    EXPECT_EQ(ui::TwipsToPixels(5475, 144), 548);
+    EXPECT_EQ(ui::TwipsToPixels(7, 96), 0);
+    EXPECT_EQ(ui::TwipsToPixels(8, 96), 1);
+    EXPECT_EQ(ui::TwipsToPixels(-8, 96), -1);
+    EXPECT_EQ(ui::TwipsToPixels(2000000000, 144), 200000000); // no overflow for huge values
+}
+
+TEST(TwipsToPixels, AdjacentRectsStayAdjacentAfterRounding) {
+    // Two areas that touch in twips must touch in pixels at any DPI, not overlap or leave a gap.
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        for (int left = 0; left < 300; left += 7) {
+            const ui::PixelRect a = ui::TwipsToPixels(left, 0, 255, 255, dpi);
+            const ui::PixelRect b = ui::TwipsToPixels(left + 255, 0, 255, 255, dpi);
+            EXPECT_EQ(a.right(), b.left) << "dpi " << dpi << " left " << left;
+        }
+    }
+}
+
+TEST(Docking, PanelGoesUnderTheMainWindowAtItsLeftEdge) {
+    const ui::PixelRect main{200, 150, 635, 365};
+    EXPECT_EQ(ui::DockedPanelOrigin(main), (ui::PixelPoint{200, 515}));
+    EXPECT_EQ(ui::CentredOrigin(1280, 1024, 635, 365), (ui::PixelPoint{323, 330}));
+    EXPECT_EQ(ui::CentredOrigin(1920, 1080, 953, 548), (ui::PixelPoint{484, 266}));
+}
+
+class MainLayoutAtDpi : public testing::TestWithParam<int> {};
+
+TEST_P(MainLayoutAtDpi, EveryControlLiesInsideTheFace) {
+    const int dpi = GetParam();
+    const ui::PixelRect client =
+        ui::TwipsToPixels(0, 0, app::kMainClientWidthTwips, app::kMainClientHeightTwips, dpi);
+    for (const ui::ControlSpec& spec : app::MainControls()) {
+        const ui::PixelRect r = ui::ControlRect(spec, dpi);
+        EXPECT_GT(r.width, 0) << std::string(spec.name.begin(), spec.name.end());
+        EXPECT_GE(r.left, 0);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.right(), client.width);
+        EXPECT_LE(r.bottom(), client.height);
+    }
+}
+
+TEST_P(MainLayoutAtDpi, VisibleControlsDoNotOverlap) {
+    const int dpi = GetParam();
+    std::vector<ui::PixelRect> rects;
+    for (const ui::ControlSpec& spec : app::MainControls())
+        if (spec.visible) rects.push_back(ui::ControlRect(spec, dpi));
+    for (size_t i = 0; i < rects.size(); ++i)
+        for (size_t j = i + 1; j < rects.size(); ++j) {
+            const bool apart = rects[i].right() <= rects[j].left || rects[j].right() <= rects[i].left ||
+                               rects[i].bottom() <= rects[j].top || rects[j].bottom() <= rects[i].top;
+            EXPECT_TRUE(apart) << "controls " << i << " and " << j << " overlap at " << dpi << " dpi";
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scalings, MainLayoutAtDpi, testing::Values(96, 120, 144, 192));
+
+TEST(MainLayout, ControlsAreFoundByNameAndIdAndHiddenPlaceholdersStayHidden) {
+    const auto controls = app::MainControls();
+    ASSERT_NE(ui::FindControl(controls, L"Check1(2)"), nullptr);
+    EXPECT_EQ(ui::FindControl(controls, L"Check1(2)")->caption, L"自动保存日志");
+    EXPECT_EQ(ui::FindControl(controls, app::IDC_COMMAND4)->caption, L"收缩");
+    EXPECT_FALSE(ui::FindControl(controls, L"Command5")->visible);
+    EXPECT_FALSE(ui::FindControl(controls, L"Command6")->visible);
+    EXPECT_EQ(ui::FindControl(controls, L"Nothing"), nullptr);
+    EXPECT_EQ(ui::FindControl(controls, 0), nullptr); // image areas have no id to find
+}
