@@ -42,9 +42,10 @@ KORIMO_XVFB_PID=""
 KORIMO_OWN_PREFIX=""
 
 # Starts a private Xvfb display and a Wine prefix; exports DISPLAY, WINEPREFIX and the locale.
-# $1: the prefix folder (made fresh when missing), $2: dots per inch (96 or 144), $3: "xvfb" to force a display.
+# $1: the prefix folder (made fresh when missing), $2: dots per inch (96, 144; empty leaves the prefix's own),
+# $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one.
 korimo_wine_start() {
-    local prefix="$1" dpi="${2:-96}" want_xvfb="${3:-xvfb}"
+    local prefix="$1" dpi="${2-96}" want_xvfb="${3:-xvfb}"
     export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX="$prefix"
@@ -52,7 +53,7 @@ korimo_wine_start() {
         local n
         for n in $(seq 90 140); do
             [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 "${KORIMO_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
             KORIMO_XVFB_PID=$!
             local i; for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
             if kill -0 "$KORIMO_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
@@ -70,7 +71,7 @@ korimo_wine_start() {
         # Without a window manager Wine stalls on hiding windows unless they are unmanaged.
         [ -z "$KORIMO_XVFB_PID" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     fi
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    [ -z "$dpi" ] || wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
     wineserver -p >/dev/null 2>&1
     wineboot >/dev/null 2>&1

@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include "app/app_folder.h"

@@ -1,5 +1,7 @@
 #include "app/frm_maker.h"
 
+#include <utility>
+
 #include "ui/layout.h"
 
 namespace korimo::app {
@@ -51,9 +53,21 @@ bool frm_maker::Show(int dpi) {
 }
 
 LRESULT frm_maker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_LBUTTONUP) {
-        Hide();
+    // The box opens under the pointer that clicked the credit label; the release of that click lands here and
+    // must not put the box away again. Only a press and release on the box itself is a click on it.
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        pressed_ = true;
         return 0;
+    case WM_LBUTTONUP:
+        if (std::exchange(pressed_, false)) Hide();
+        return 0;
+    case WM_CAPTURECHANGED:
+    case WM_SHOWWINDOW:
+        pressed_ = false;
+        break;
+    default:
+        break;
     }
     return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
 }

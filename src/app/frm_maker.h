@@ -17,6 +17,7 @@ protected:
 private:
     void PaintShapes(HDC dc, const ui::Scale& s);
 
+    bool pressed_ = false; // a click counts only when it started on the box
     ui::Font titleFont_;
     ui::Font lineFont_;
 };

@@ -1,5 +1,7 @@
 #include "app/tray_win.h"
 
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include <algorithm>

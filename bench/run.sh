@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds every benchmark and runs each under Wine + Xvfb in a private prefix; each prints its own ratios.
+set -uo pipefail
+source "$(dirname "$0")/../scripts/lib.sh"
+cd "$KORIMO_ROOT" || exit 1
+korimo_setup || exit 1
+korimo_build || exit 1
+
+KORIMO_OWN_PREFIX=$(mktemp -d /tmp/korimo-bench.XXXXXX)
+trap korimo_wine_stop EXIT
+korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
+status=0
+for bench in build/windows/bench/*_bench.exe; do
+    echo "== $(basename "$bench" .exe)"
+    wine "$bench" || status=1
+done
+exit $status

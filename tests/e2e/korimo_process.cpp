@@ -1,0 +1,64 @@
+#include "korimo_process.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "../support/desktop.h"
+#include "../support/tray_probe.h"
+
+namespace korimo::e2e {
+
+namespace {
+std::wstring programPath;
+}
+
+void SetProgramPath(std::wstring path) { programPath = test::WindowsPath(path); }
+const std::wstring& ProgramPath() { return programPath; }
+
+bool KorimoProcess::Start(bool waitReady) {
+    STARTUPINFOW startup{sizeof(startup)};
+    std::wstring commandLine = L"\"" + programPath + L"\"";
+    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_))
+        return false;
+    if (!waitReady) return true;
+    const bool ready = test::WaitFor(
+        [this] {
+            main_ = test::FindTopLevel(Pid(), L"Korimo.frmmain");
+            return main_ && test::FindTrayIcon(kTrayTip).has_value();
+        },
+        15000);
+    // The start-up is over once the panels exist as well.
+    return ready && test::WaitFor([this] { return Panel(L"Korimo.log_form") != nullptr; }, 5000);
+}
+
+bool KorimoProcess::HasExited(DWORD timeoutMs) const {
+    return info_.hProcess && test::WaitForExit(info_.hProcess, timeoutMs);
+}
+
+HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTopLevel(Pid(), className); }
+
+KorimoProcess::~KorimoProcess() {
+    if (!info_.hProcess) return;
+    if (!HasExited()) {
+        if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+        if (!HasExited(8000)) TerminateProcess(info_.hProcess, 1);
+    }
+    if (main_) { // a killed program leaves its icon behind; the next test must not see it
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = main_;
+        Shell_NotifyIconW(NIM_DELETE, &data);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+POINT MainPointFromTwips(HWND main, int xTwips, int yTwips) {
+    const RECT rect = test::WindowRectOf(main);
+    const int width = rect.right - rect.left;
+    return {rect.left + MulDiv(xTwips, width, 9525), rect.top + MulDiv(yTwips, width, 9525)};
+}
+
+} // namespace korimo::e2e

@@ -1,0 +1,40 @@
+// Starts the real korimo.exe and ends it again, whatever state a test left it in.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace korimo::e2e {
+
+inline constexpr wchar_t kTrayTip[] = L"Korimo 正在保护你的电脑...";
+
+// Set once from the command line: the korimo.exe under test.
+void SetProgramPath(std::wstring path);
+const std::wstring& ProgramPath();
+
+class KorimoProcess {
+public:
+    KorimoProcess() = default;
+    KorimoProcess(const KorimoProcess&) = delete;
+    KorimoProcess& operator=(const KorimoProcess&) = delete;
+    ~KorimoProcess();
+
+    // Starts the program; with `waitReady` also waits for its main window and its tray icon.
+    bool Start(bool waitReady = true);
+    bool HasExited(DWORD timeoutMs = 0) const;
+
+    DWORD Pid() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    HWND Main() const { return main_; }
+    HWND Panel(const wchar_t* className) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND main_ = nullptr;
+};
+
+// Main window's client point given in twips of its own layout (the window's size tells the scaling).
+POINT MainPointFromTwips(HWND main, int xTwips, int yTwips);
+
+} // namespace korimo::e2e

@@ -1,0 +1,194 @@
+// The application shell as a user meets it: start-up into the tray, the second start, the tray double-click,
+// the panels, dragging, the about box and every way the program ends.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "../support/desktop.h"
+#include "../support/tray_probe.h"
+#include "korimo_process.h"
+
+using namespace korimo;
+using namespace korimo::e2e;
+
+namespace {
+constexpr const wchar_t* kPanels[] = {L"Korimo.pro_form", L"Korimo.dir_form", L"Korimo.log_form"};
+constexpr const wchar_t* kPanelButtons[] = {L"进程监视", L"文件监视", L"日志"};
+
+size_t CountKorimoIcons() {
+    size_t count = 0;
+    for (const test::TrayIconInfo& icon : test::ListTrayIcons()) count += icon.tip == kTrayTip;
+    return count;
+}
+
+bool BalloonShows(const std::wstring& title, const std::wstring& text) {
+    return test::WaitFor(
+        [&] {
+            const auto balloon = test::CurrentBalloon();
+            return balloon && balloon->title == title && balloon->text == text;
+        },
+        8000);
+}
+
+bool Visible(HWND window) { return window && IsWindowVisible(window); }
+
+class ShellTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(korimo.Start()) << "korimo.exe did not come up"; }
+
+    void BringUpMainWindow() {
+        const auto icon = test::FindTrayIcon(kTrayTip);
+        ASSERT_TRUE(icon);
+        test::DoubleClickTrayIcon(*icon);
+        ASSERT_TRUE(test::WaitFor([&] { return Visible(korimo.Main()); }, 5000));
+    }
+
+    void ExpectEndedAndIconGone() {
+        EXPECT_TRUE(korimo.HasExited(10000)) << "the process is still running";
+        EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 3000)) << "the tray icon is left behind";
+    }
+
+    KorimoProcess korimo;
+};
+} // namespace
+
+TEST_F(ShellTest, StartsHiddenInTheTrayWithItsTipAndNotice) {
+    EXPECT_TRUE(test::TopLevelWindows(korimo.Pid(), true).empty()) << "a window of Korimo is visible after start";
+    EXPECT_EQ(CountKorimoIcons(), 1u);
+    EXPECT_TRUE(BalloonShows(L"提示：", L"Korimo已经最小化到托盘！"));
+}
+
+TEST_F(ShellTest, SecondStartIsRefusedAndLeavesOneIcon) {
+    KorimoProcess second;
+    ASSERT_TRUE(second.Start(false));
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(box = test::FindTopLevel(second.Pid(), L"#32770", L"提示")); },
+                              10000));
+    EXPECT_TRUE(test::FindChildByText(box, L"对不起本程序已在运行中, 不得重复加载!!"));
+    EXPECT_EQ(CountKorimoIcons(), 1u);
+
+    HWND ok = GetDlgItem(box, IDOK);
+    ASSERT_TRUE(ok) << "the message box has no OK button";
+    test::ClickWindow(ok);
+    EXPECT_TRUE(second.HasExited(10000)) << "the second copy did not end";
+    EXPECT_FALSE(korimo.HasExited()) << "the running copy was disturbed";
+    EXPECT_EQ(CountKorimoIcons(), 1u);
+}
+
+TEST_F(ShellTest, DoubleClickOnTheTrayIconShowsTheMainWindowCentred) {
+    BringUpMainWindow();
+    const RECT rect = test::WindowRectOf(korimo.Main());
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+    EXPECT_EQ(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
+    for (const wchar_t* panel : kPanels) EXPECT_FALSE(Visible(korimo.Panel(panel))) << "restoring shows no panel";
+}
+
+TEST_F(ShellTest, PanelButtonsDockOnePanelAtATimeAndCollapseHidesThem) {
+    BringUpMainWindow();
+    const RECT main = test::WindowRectOf(korimo.Main());
+    for (size_t i = 0; i < 3; ++i) {
+        test::ClickWindow(test::FindChildByText(korimo.Main(), kPanelButtons[i]));
+        HWND panel = korimo.Panel(kPanels[i]);
+        ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000)) << "button " << i;
+        const RECT docked = test::WindowRectOf(panel);
+        EXPECT_EQ(docked.left, main.left);
+        EXPECT_EQ(docked.top, main.bottom);
+        EXPECT_EQ(docked.right - docked.left, main.right - main.left) << "the panel takes the main window's width";
+        for (size_t other = 0; other < 3; ++other)
+            if (other != i) EXPECT_FALSE(Visible(korimo.Panel(kPanels[other])));
+    }
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"收缩"));
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(korimo.Panel(kPanels[2])); }, 3000));
+    for (const wchar_t* panel : kPanels) EXPECT_FALSE(Visible(korimo.Panel(panel)));
+    const RECT after = test::WindowRectOf(korimo.Main());
+    EXPECT_TRUE(EqualRect(&main, &after)) << "collapsing moved or resized the main window";
+    EXPECT_TRUE(Visible(korimo.Main()));
+}
+
+TEST_F(ShellTest, DraggingTheFaceMovesTheWindowAndTheOpenPanelFollows) {
+    BringUpMainWindow();
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"进程监视"));
+    HWND panel = korimo.Panel(kPanels[0]);
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000));
+
+    const RECT before = test::WindowRectOf(korimo.Main());
+    const POINT grip = MainPointFromTwips(korimo.Main(), 4000, 4100); // open face, no control there
+    test::DragWithLeftButton(grip, {grip.x - 90, grip.y - 60});
+    ASSERT_TRUE(test::WaitFor([&] { return test::WindowRectOf(korimo.Main()).left != before.left; }, 3000));
+    const RECT moved = test::WindowRectOf(korimo.Main());
+    EXPECT_EQ(moved.left, before.left - 90);
+    EXPECT_EQ(moved.top, before.top - 60);
+    EXPECT_TRUE(test::WaitFor(
+        [&] {
+            const RECT docked = test::WindowRectOf(panel);
+            return docked.left == moved.left && docked.top == moved.bottom;
+        },
+        3000))
+        << "the panel did not follow the main window";
+    for (HWND other : {korimo.Panel(kPanels[1]), korimo.Panel(kPanels[2])}) {
+        const RECT hidden = test::WindowRectOf(other);
+        EXPECT_EQ(hidden.left, moved.left) << "hidden panels are docked too";
+        EXPECT_EQ(hidden.top, moved.bottom);
+    }
+}
+
+TEST_F(ShellTest, CreditLabelOpensTheAboutBoxAndAClickPutsItAway) {
+    BringUpMainWindow();
+    // The box opens centred, under the pointer: the release of the same click must not put it away.
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
+    HWND about = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    const RECT rect = test::WindowRectOf(about);
+    EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - (rect.right - rect.left) / 2);
+
+    test::LeftClickAt({rect.right - 40, rect.top + 60}); // over the decorative shapes
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 3000));
+    EXPECT_TRUE(Visible(korimo.Main()));
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
+    EXPECT_TRUE(test::WaitFor([&] { return Visible(about); }, 3000)) << "the box comes back on the next click";
+}
+
+TEST_F(ShellTest, MinimiseMarkHidesTheWindowAndItsPanels) {
+    BringUpMainWindow();
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"日志"));
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(korimo.Panel(kPanels[2])); }, 3000));
+    test::LeftClickAt(MainPointFromTwips(korimo.Main(), 8760 + 127, 127));
+    EXPECT_TRUE(test::WaitFor([&] { return test::TopLevelWindows(korimo.Pid(), true).empty(); }, 5000));
+    EXPECT_FALSE(korimo.HasExited());
+    BringUpMainWindow(); // and the tray brings it back
+}
+
+TEST_F(ShellTest, CloseMarkEndsTheProcessAndRemovesTheIcon) {
+    BringUpMainWindow();
+    test::LeftClickAt(MainPointFromTwips(korimo.Main(), 9120 + 127, 127));
+    ExpectEndedAndIconGone();
+}
+
+TEST_F(ShellTest, CloseRequestOnTheMainWindowEndsTheWholeProgram) {
+    PostMessageW(korimo.Main(), WM_CLOSE, 0, 0);
+    ExpectEndedAndIconGone();
+}
+
+TEST_F(ShellTest, ShutdownEndsTheProgramWithoutHoldingItUp) {
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(korimo.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_TRUE(answer) << "Korimo must not refuse a shutdown";
+    ASSERT_TRUE(SendMessageTimeoutW(korimo.Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        << "the end-session handler did not return within five seconds";
+    ExpectEndedAndIconGone();
+}
+
+TEST_F(ShellTest, IconComesBackWhenTheShellRestarts) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = korimo.Main();
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data)); // what a crashed Explorer leaves: no icon
+    ASSERT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 3000));
+
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 1; }, 5000)) << "the icon was not added again";
+    BringUpMainWindow(); // and it still answers
+}

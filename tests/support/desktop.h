@@ -1,0 +1,37 @@
+// Test support: the desktop as a user sees it. Finds top-level windows by process and class, reads their
+// texts, and clicks with the real mouse (SendInput), so a click only lands where a user's click would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace korimo::test {
+
+// Top-level windows of a process, in z-order; only the visible ones when asked.
+std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly);
+// The first top-level window of the process with that class (and title, when given).
+HWND FindTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title = nullptr);
+// A child window of `parent` (any depth) whose text is exactly `text`.
+HWND FindChildByText(HWND parent, const std::wstring& text);
+
+std::wstring WindowText(HWND window);
+RECT WindowRectOf(HWND window);
+POINT CentreOf(const RECT& rect);
+
+void MoveMouseTo(POINT screen);
+void LeftClickAt(POINT screen);
+void RightClickAt(POINT screen);
+// A press at `from`, a move to `to` in a few steps, a release there.
+void DragWithLeftButton(POINT from, POINT to);
+// Clicks the centre of a window (a button, a label) where it is now on screen.
+void ClickWindow(HWND window);
+
+// Waits for a process to end; false when it is still running after `timeoutMs`.
+bool WaitForExit(HANDLE process, DWORD timeoutMs);
+
+// A Linux path ("/work/build/korimo.exe") as Wine's Z: drive sees it; Windows paths pass unchanged.
+std::wstring WindowsPath(const std::wstring& path);
+
+} // namespace korimo::test

@@ -1,0 +1,191 @@
+// The Win32 layer of the application shell, in this process: real windows at 100 % and 150 % scaling, the
+// real tray of the Wine session, the tray callback and the close requests as the system sends them.
+#include <gtest/gtest.h>
+
+#include <windowsx.h>
+
+#include <optional>
+
+#include "../support/tray_probe.h"
+#include "alerts/log_form.h"
+#include "app/frm_maker.h"
+#include "app/frmmain.h"
+#include "app/frmmain_layout.h"
+#include "filemon/dir_form.h"
+#include "procmon/pro_form.h"
+#include "ui/messages.h"
+
+using namespace korimo;
+
+namespace {
+
+class RecordingHost final : public app::MainWindowHost {
+public:
+    void ShowAbout() override { ++aboutShown; }
+    void CloseProgram(app::CloseReason reason) override { closed = reason; }
+    int aboutShown = 0;
+    std::optional<app::CloseReason> closed;
+};
+
+size_t IconsWithTip() {
+    size_t count = 0;
+    for (const auto& icon : test::ListTrayIcons()) count += icon.tip == app::kTrayTip;
+    return count;
+}
+
+RECT ClientRectOfChild(HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+class MainWindowTest : public testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(main.Load(GetParam(), LoadIcon(nullptr, IDI_APPLICATION), LoadIcon(nullptr, IDI_APPLICATION)));
+        tray.Attach(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION), [this] { return main.TrayNoticesOn(); });
+        for (ui::PanelWindow* panel : {static_cast<ui::PanelWindow*>(&pro), static_cast<ui::PanelWindow*>(&dir),
+                                       static_cast<ui::PanelWindow*>(&log)})
+            ASSERT_TRUE(panel->Load(GetParam()));
+    }
+    void TearDown() override {
+        if (tray.IsAdded()) tray.RemoveTrayIcon();
+    }
+
+    app::TrayIcon tray;
+    procmon::pro_form pro;
+    filemon::dir_form dir;
+    alerts::log_form log;
+    RecordingHost host;
+    app::frmmain main{tray, {&pro, &dir, &log}, host};
+};
+
+} // namespace
+
+TEST_P(MainWindowTest, ControlsSitWhereTheLayoutPutsThemAtThisScaling) {
+    const int dpi = GetParam();
+    RECT client{};
+    GetClientRect(main.Hwnd(), &client);
+    EXPECT_EQ(client.right, ui::TwipsToPixels(app::kMainClientWidthTwips, dpi));
+    EXPECT_EQ(client.bottom, ui::TwipsToPixels(app::kMainClientHeightTwips, dpi));
+    for (const ui::ControlSpec& spec : app::MainControls()) {
+        if (spec.id == 0) continue;
+        HWND control = GetDlgItem(main.Hwnd(), spec.id);
+        ASSERT_TRUE(control) << spec.id;
+        const ui::PixelRect want = ui::ControlRect(spec, dpi);
+        const RECT got = ClientRectOfChild(control);
+        EXPECT_EQ(got.left, want.left) << spec.id;
+        EXPECT_EQ(got.top, want.top) << spec.id;
+        EXPECT_EQ(got.right - got.left, want.width) << spec.id;
+        EXPECT_EQ(got.bottom - got.top, want.height) << spec.id;
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0, spec.visible) << spec.id;
+    }
+    EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0)), BST_CHECKED);
+    EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
+    EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_2)), BST_CHECKED);
+    EXPECT_TRUE(main.TrayNoticesOn());
+    Button_SetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BST_UNCHECKED);
+    EXPECT_FALSE(main.TrayNoticesOn());
+}
+
+TEST_P(MainWindowTest, NoWindowHasACaptionOrATaskbarButton) {
+    for (HWND window : {main.Hwnd(), pro.Hwnd(), dir.Hwnd(), log.Hwnd()}) {
+        EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+        EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    }
+}
+
+TEST_P(MainWindowTest, PanelsDockUnderTheMainWindowAtItsWidth) {
+    main.RestoreFromTray();
+    const ui::PixelRect own = main.ScreenRect();
+    const int panelHeight = log.ScreenRect().height;
+    main.OpenPanel(2);
+    EXPECT_TRUE(log.IsVisible());
+    EXPECT_EQ(log.ScreenRect(), (ui::PixelRect{own.left, own.bottom(), own.width, panelHeight}));
+    main.OpenPanel(0);
+    EXPECT_FALSE(log.IsVisible());
+    EXPECT_TRUE(pro.IsVisible());
+
+    main.MoveTo(own.left + 17, own.top + 9); // as after a drag: hidden panels move too, widths stay
+    main.DockPanels();
+    EXPECT_EQ(dir.ScreenRect().left, own.left + 17);
+    EXPECT_EQ(dir.ScreenRect().top, own.bottom() + 9);
+    main.Command4_Click();
+    EXPECT_FALSE(pro.IsVisible() || dir.IsVisible() || log.IsVisible());
+}
+
+TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsModal) {
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONUP);
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
+    EXPECT_FALSE(main.IsVisible());
+
+    EnableWindow(main.Hwnd(), FALSE); // what a modal pop-up does to the program's windows
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(main.IsVisible());
+    EnableWindow(main.Hwnd(), TRUE);
+
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(main.IsVisible());
+    EXPECT_FALSE(IsIconic(main.Hwnd()));
+    const ui::PixelRect own = main.ScreenRect();
+    EXPECT_EQ(own.left, GetSystemMetrics(SM_CXSCREEN) / 2 - own.width / 2);
+    EXPECT_EQ(own.top, GetSystemMetrics(SM_CYSCREEN) / 2 - own.height / 2);
+
+    main.OpenPanel(1);
+    main.Image2_Click();
+    EXPECT_FALSE(main.IsVisible());
+    EXPECT_FALSE(dir.IsVisible());
+}
+
+TEST_P(MainWindowTest, EveryCloseRequestReachesTheProgramAndNoneIsRefused) {
+    SendMessageW(main.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(host.closed, app::CloseReason::CloseRequest);
+    EXPECT_TRUE(IsWindow(main.Hwnd())) << "the program, not the window, decides how to end";
+
+    host.closed.reset();
+    EXPECT_EQ(SendMessageW(main.Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(main.Hwnd(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(host.closed) << "a cancelled shutdown ends nothing";
+    SendMessageW(main.Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(host.closed, app::CloseReason::EndSession);
+}
+
+TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
+    ASSERT_TRUE(tray.AddTrayIcon());
+    ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
+
+    NOTIFYICONDATAW lost{};
+    lost.cbSize = sizeof(lost);
+    lost.hWnd = main.Hwnd();
+    Shell_NotifyIconW(NIM_DELETE, &lost);
+    ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 0; }, 3000));
+    SendMessageW(main.Hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
+
+    tray.RemoveTrayIcon();
+    EXPECT_TRUE(test::WaitFor([] { return IconsWithTip() == 0; }, 3000));
+    SendMessageW(main.Hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(test::WaitFor([] { return IconsWithTip() != 0; }, 500)) << "a removed icon came back";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scalings, MainWindowTest, testing::Values(96, 144));
+
+TEST(AboutBox, OpensCentredHidesOnAClickAndKeepsItsPlace) {
+    app::frm_maker about;
+    ASSERT_TRUE(about.Show(96));
+    const ui::PixelRect first = about.ScreenRect();
+    EXPECT_EQ(first.width, 640);
+    EXPECT_EQ(first.height, 480);
+    EXPECT_EQ(first.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 320);
+
+    SendMessageW(about.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(600, 40));
+    EXPECT_TRUE(about.IsVisible()) << "the release of the click that opened the box must not close it";
+    SendMessageW(about.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 40));
+    SendMessageW(about.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(600, 40));
+    EXPECT_FALSE(about.IsVisible());
+    about.MoveTo(first.left + 30, first.top + 20);
+    ASSERT_TRUE(about.Show(96));
+    EXPECT_TRUE(about.IsVisible());
+    EXPECT_EQ(about.ScreenRect().left, first.left + 30) << "a second show keeps the last place";
+}
