@@ -11,7 +11,6 @@ korimo_build || { korimo_log "build failed"; exit 1; }
 
 # Every test program writes a GoogleTest XML report here; the closing line counts the tests in them.
 results=$(mktemp -d /tmp/korimo-results.XXXXXX)
-export GTEST_OUTPUT="xml:$results/"
 run_ctest() { # label, ctest arguments...
     local label="$1"; shift
     korimo_log "== $label =="
@@ -28,6 +27,7 @@ KORIMO_OWN_PREFIX=$(mktemp -d /tmp/korimo-test.XXXXXX)
 trap 'korimo_wine_stop; rm -rf "$results"' EXIT
 trap 'exit 130' INT TERM
 korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
+export GTEST_OUTPUT="xml:Z:${results//\//\\}\\" # the same folder, as Wine's Z: drive names it
 run_ctest "Win32 layer (Wine)" --test-dir build/windows -L win || status=1
 run_ctest "end-to-end (korimo.exe under Wine)" --test-dir build/windows -L e2e || status=1
 
