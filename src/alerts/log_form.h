@@ -1,13 +1,69 @@
-// The event log panel: the running record of what the monitors report.
+// The event log panel. The program owns the log text (LogModel); the two edit controls are views of it: `text`
+// with both scroll bars and `Text1`, stacked above it, wrapping its lines. Appends reach the model at once and
+// the views in batches at the end of their text, at most about ten times a second, so that a burst of reports
+// costs one view update rather than one per entry, however long the log grows.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "alerts/log_model.h"
 #include "ui/panel_window.h"
 
 namespace korimo::alerts {
 
+// How long an append may wait before the views show it.
+inline constexpr UINT kViewUpdateMs = 100;
+
 class log_form final : public ui::PanelWindow {
+public:
+    // Where the logs are saved and whether the main window's "自动保存日志" is ticked.
+    void Configure(std::wstring appFolder, std::function<bool()> autoSaveOn);
+
+    // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
+    void AppendLogEntry(std::wstring_view entry);
+    const LogModel& Log() const { return model_; }
+    // Brings both views up to date now and puts the caret of `text` at its end.
+    void MoveCaretToEnd();
+    void FlushViews();
+
+    bool WordWrap() const;
+    COLORREF TextColour() const { return textColour_; }
+    COLORREF BackColour() const { return backColour_; }
+    LOGFONTW ViewFont() const;
+
+    void Check1_Click();   // word wrap
+    void Command1_Click(); // save as
+    void Command2_Click(); // font
+    void Picture1_Click(); // text colour
+    void Picture2_Click(); // background colour
+
 protected:
-    ui::PanelInfo Info() const override { return {L"Korimo.log_form", L"日志", 9540, 3165}; }
+    ui::PanelInfo Info() const override;
+    void OnLoad() override;
+    void OnUnload(ui::UnloadMode mode) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    HBRUSH OwnControlColour(HDC dc, HWND control) override;
+
+private:
+    HWND View(bool wrapped) const;
+    void AppendToView(HWND view, const std::wstring& pending);
+    void ApplyFont(const LOGFONTW& font);
+    void ApplyColours(COLORREF text, COLORREF back);
+    bool ChooseColour(const wchar_t* title, COLORREF& colour);
+    void SaveTo(const std::wstring& path, bool announce);
+
+    LogModel model_;
+    std::size_t shown_ = 0; // how much of the log the views hold
+    bool viewUpdatePending_ = false;
+    std::wstring appFolder_;
+    std::function<bool()> autoSaveOn_;
+    ui::Font viewFont_;
+    COLORREF textColour_ = 0;
+    COLORREF backColour_ = 0;
+    ui::Brush backBrush_, textSwatch_, backSwatch_;
+    COLORREF customColours_[16]{};
 };
 
 } // namespace korimo::alerts

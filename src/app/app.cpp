@@ -14,18 +14,6 @@ namespace korimo::app {
 namespace {
 constexpr wchar_t kAlreadyRunning[] = L"对不起本程序已在运行中, 不得重复加载!!";
 
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2); // long paths: the name was cut, try a larger buffer
-    }
-}
-
 HICON LoadProgramIcon(int size) {
     return static_cast<HICON>(
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -56,7 +44,7 @@ App::~App() {
 }
 
 int App::Main() {
-    const std::wstring programPath = ModulePath();
+    const std::wstring programPath = ui::ModulePath();
     appFolder_ = NormaliseAppFolder(FolderOfPath(programPath));
 
     SingleInstance instance(InstanceKey(programPath));
@@ -78,6 +66,7 @@ bool App::LoadMainWindow() {
     if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
 
     tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
+    log_.Configure(appFolder_, [this] { return main_.AutoSaveLogOn(); });
     tray_.AddTrayIcon();
     // The file monitor first, then the process monitor (its baseline), then the log.
     if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) return false;
@@ -89,7 +78,11 @@ bool App::LoadMainWindow() {
 int App::RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (main_.IsLoaded() && IsDialogMessageW(main_.Hwnd(), &msg)) continue; // keyboard order of the face
+        // Tab and the arrow keys move between the controls of whichever of our windows has them.
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        const bool ours = root && (root == main_.Hwnd() || root == log_.Hwnd() || root == pro_.Hwnd() ||
+                                   root == dir_.Hwnd());
+        if (ours && IsDialogMessageW(root, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -101,13 +94,23 @@ void App::ShowAbout() {
     maker_->Show(dpi_);
 }
 
+alerts::Frm_Outputbox& App::Alert() {
+    if (!alert_) alert_ = std::make_unique<alerts::Frm_Outputbox>();
+    alert_->Load(dpi_);
+    return *alert_;
+}
+
+bool App::AlertShowing() const { return alert_ && alert_->IsVisible(); }
+
 void App::CloseProgram(CloseReason reason) {
     if (closing_) return;
     closing_ = true;
-    // Monitors first: the file monitor ends its notifications, the log saves itself.
-    dir_.Unload();
-    pro_.Unload();
-    log_.Unload();
+    // Monitors first: the file monitor ends its notifications, the log saves itself. At the end of a session
+    // nothing may ask the user anything.
+    const auto mode = reason == CloseReason::EndSession ? ui::UnloadMode::SessionEnding : ui::UnloadMode::Closing;
+    dir_.Unload(mode);
+    pro_.Unload(mode);
+    log_.Unload(mode);
 
     const bool closeImage = reason == CloseReason::CloseImage;
     tray_.ShowTrayNotice(L"提示：", closeImage ? L"Korimo正在关闭程序！" : L"关闭程序！", NIIF_INFO, L"", nullptr);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "alerts/frm_outputbox.h"
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
@@ -29,9 +30,13 @@ public:
 
     const std::wstring& AppFolder() const { return appFolder_; }
 
+    // The alert pop-up, loaded on first use and kept for the rest of the run.
+    alerts::Frm_Outputbox& Alert();
+
     // MainWindowHost
     void ShowAbout() override;
     void CloseProgram(CloseReason reason) override;
+    bool AlertShowing() const override;
 
 private:
     bool LoadMainWindow();
@@ -47,6 +52,7 @@ private:
     alerts::log_form log_;
     frmmain main_;
     std::unique_ptr<frm_maker> maker_;
+    std::unique_ptr<alerts::Frm_Outputbox> alert_;
     bool closing_ = false;
 };
 

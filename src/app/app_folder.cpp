@@ -22,6 +22,19 @@ std::wstring FolderOfPath(std::wstring_view programPath) {
     return std::wstring(programPath.substr(0, slash));
 }
 
+std::wstring BaseNameWithoutExtension(std::wstring_view programPath) {
+    const auto slash = programPath.find_last_of(L"\\/");
+    std::wstring_view name = slash == std::wstring_view::npos ? programPath : programPath.substr(slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    return std::wstring(dot == std::wstring_view::npos ? name : name.substr(0, dot));
+}
+
+std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName) {
+    std::wstring value(folder);
+    if (value.empty() || value.back() != L'\\') value += L'\\';
+    return value + std::wstring(baseName) + L".EXE";
+}
+
 std::wstring InstanceKey(std::wstring_view programPath) {
     std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a over the upper-cased UTF-16 units
     for (wchar_t ch : programPath) {

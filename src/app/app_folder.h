@@ -12,6 +12,13 @@ std::wstring NormaliseAppFolder(std::wstring_view folder);
 // The folder part of a full program path ("C:\Tools\korimo.exe" -> "C:\Tools").
 std::wstring FolderOfPath(std::wstring_view programPath);
 
+// The program's file name without its extension ("C:\Tools\guard.exe" -> "guard").
+std::wstring BaseNameWithoutExtension(std::wstring_view programPath);
+
+// What the Run value holds while the program starts with Windows: the folder, "\" unless it ends in one, the
+// file name without extension and ".EXE" ("C:\Tools" + "guard" -> "C:\Tools\guard.EXE").
+std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName);
+
 // A name for the single-instance mutex: the same for every spelling of one program file (Windows paths are
 // case-insensitive), different for another file, and free of "\" which kernel object names may not hold.
 std::wstring InstanceKey(std::wstring_view programPath);

@@ -4,7 +4,9 @@
 
 #include <utility>
 
+#include "app/app_folder.h"
 #include "app/frmmain_layout.h"
+#include "ui/text_win.h"
 #include "ui/messages.h"
 
 namespace korimo::app {
@@ -12,13 +14,15 @@ namespace korimo::app {
 namespace {
 constexpr wchar_t kMinimisedNotice[] = L"Korimo已经最小化到托盘！";
 constexpr wchar_t kNoticeTitle[] = L"提示：";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr COLORREF kFaceText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
 
 const ui::ControlSpec& Spec(std::wstring_view name) { return *ui::FindControl(MainControls(), name); }
 } // namespace
 
-frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host) : tray_(tray), panels_(panels), host_(host) {}
+frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host)
+    : tray_(tray), panels_(panels), host_(host), programPath_(ui::ModulePath()) {}
 
 bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     if (!CreateFaced({L"Korimo.frmmain", 0, bigIcon, smallIcon}, kMainTitle, kMainClientWidthTwips,
@@ -66,12 +70,44 @@ void frmmain::RestoreFromTray() {
     SetForegroundWindow(Hwnd());
 }
 
-// The alert pop-up is modal: while it waits for an answer the program's other windows are disabled, and a
-// double-click on the tray icon must not bring the main window up beside it.
-bool frmmain::IsAlertShowing() const { return !IsWindowEnabled(Hwnd()); }
-
 void frmmain::OnTrayEvent(UINT mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDBLCLK && !IsAlertShowing()) RestoreFromTray();
+    if (mouseMessage == WM_LBUTTONDBLCLK && !host_.AlertShowing()) RestoreFromTray();
+}
+
+bool frmmain::AutoSaveLogOn() const { return Button_GetCheck(Control(IDC_CHECK1_2)) == BST_CHECKED; }
+
+bool frmmain::Check1_Click(int index) {
+    const bool startWithWindows = Button_GetCheck(Control(IDC_CHECK1_1)) == BST_CHECKED;
+    const std::wstring path =
+        startWithWindows ? RunValueFor(FolderOfPath(programPath_), BaseNameWithoutExtension(programPath_)) : L"";
+    if (MakePgmStartWithWin(L"fy", path)) return true;
+    // The box must not claim a start with Windows that does not exist. A rewrite caused by the other two
+    // boxes stays silent.
+    if (index == 1 && startWithWindows) {
+        Button_SetCheck(Control(IDC_CHECK1_1), BST_UNCHECKED);
+        ui::ShowFailure(Hwnd(), L"无法设置开机时启动：不能写入注册表项\nHKEY_LOCAL_MACHINE\\" + std::wstring(kRunKey) +
+                                    L"\n\n请以管理员身份运行 Korimo 后再试。");
+    }
+    return false;
+}
+
+bool frmmain::MakePgmStartWithWin(const std::wstring& PgmLbl, const std::wstring& PgmFP) {
+    if (!PgmFP.empty()) {
+        const DWORD attributes = GetFileAttributesW(PgmFP.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    }
+    return WriteRegString(HKEY_LOCAL_MACHINE, kRunKey, PgmLbl, PgmFP);
+}
+
+bool frmmain::WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExW(hive, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    const LSTATUS status =
+        RegSetValueExW(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
 }
 
 void frmmain::OnCommand(int id, int code) {
@@ -90,6 +126,11 @@ void frmmain::OnCommand(int id, int code) {
         break;
     case IDC_LABEL1:
         if (code == STN_CLICKED) host_.ShowAbout();
+        break;
+    case IDC_CHECK1_0:
+    case IDC_CHECK1_1:
+    case IDC_CHECK1_2:
+        if (code == BN_CLICKED) Check1_Click(id - IDC_CHECK1_0);
         break;
     default:
         break;

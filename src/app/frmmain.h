@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "app/tray_win.h"
 #include "ui/face_window.h"
@@ -21,6 +22,8 @@ class MainWindowHost {
 public:
     virtual void ShowAbout() = 0;
     virtual void CloseProgram(CloseReason reason) = 0;
+    // Whether the alert pop-up is up: a double-click on the tray icon does not restore the window meanwhile.
+    virtual bool AlertShowing() const = 0;
 
 protected:
     ~MainWindowHost() = default;
@@ -36,6 +39,13 @@ public:
     bool Load(int dpi, HICON bigIcon, HICON smallIcon);
 
     bool TrayNoticesOn() const; // Check1(0)
+    bool AutoSaveLogOn() const; // Check1(2)
+
+    // Any of the three boxes clicked: the Run value follows "开机时启动". Returns false when the value could
+    // not be written.
+    bool Check1_Click(int index);
+    // Writes `PgmFP` as the Run value `PgmLbl` when that program file exists; an empty `PgmFP` empties the value.
+    bool MakePgmStartWithWin(const std::wstring& PgmLbl, const std::wstring& PgmFP);
 
     void Image2_Click(); // minimise to the tray
     void Command4_Click(); // collapse the panels
@@ -50,13 +60,13 @@ protected:
 
 private:
     void OnCommand(int id, int code);
+    static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);
     void OnLeftButtonUp(int x, int y);
     void OnTrayEvent(UINT mouseMessage);
     bool OnSetCursor(HWND over);
     const ui::ControlSpec* ImageAt(int x, int y) const;
-    bool IsAlertShowing() const;
 
     TrayIcon& tray_;
     Panels panels_;
@@ -65,6 +75,7 @@ private:
     ui::Font titleFont_;
     ui::Font subtitleFont_;
     UINT taskbarCreated_ = 0;
+    std::wstring programPath_;
 };
 
 } // namespace korimo::app

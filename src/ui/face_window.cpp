@@ -27,6 +27,15 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
         break;
     case ControlKind::ImageArea:
         return nullptr; // drawn on the face; the window hit-tests it
+    case ControlKind::TextView:
+    case ControlKind::WrappedTextView:
+        cls = L"EDIT";
+        style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_VSCROLL | WS_TABSTOP | WS_BORDER;
+        if (spec.kind == ControlKind::TextView) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+        break;
+    case ControlKind::Swatch:
+        style |= SS_NOTIFY | WS_BORDER | WS_CLIPSIBLINGS;
+        break;
     }
     const PixelRect r = ControlRect(spec, dpi_);
     const std::wstring caption(spec.caption);
@@ -104,6 +113,10 @@ LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        if (HBRUSH own = OwnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<LRESULT>(own);
+        if (msg == WM_CTLCOLOREDIT) return Default(msg, wParam, lParam);
         return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
         OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

@@ -23,6 +23,8 @@ protected:
     // Draws the whole face for the current client size.
     virtual void PaintFace(HDC dc, const Scale& scale, SIZE client) = 0;
     virtual COLORREF ControlTextColour(HWND) const { return RGB(0x1F, 0x2A, 0x37); }
+    // A control that is not drawn on the face (an edit, a colour swatch) gives its own brush; null: the face.
+    virtual HBRUSH OwnControlColour(HDC, HWND) { return nullptr; }
     void RepaintFace();
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -11,6 +11,9 @@ enum class ControlKind {
     CheckBox,
     Label,     // static text; clickable where the window wants it
     ImageArea, // no window of its own: a click area over a mark drawn on the face
+    TextView,        // read-only multi-line text, both scroll bars: lines are not wrapped
+    WrappedTextView, // read-only multi-line text, vertical scroll bar: lines wrap at the view's width
+    Swatch,          // a clickable square showing a colour
 };
 
 struct ControlSpec {

@@ -10,9 +10,9 @@ bool PanelWindow::Load(int dpi) {
     return true;
 }
 
-void PanelWindow::Unload() {
+void PanelWindow::Unload(UnloadMode mode) {
     if (!IsLoaded()) return;
-    OnUnload();
+    OnUnload(mode);
     Destroy();
 }
 

@@ -12,12 +12,16 @@ struct PanelInfo {
     int heightTwips;
 };
 
+// How a panel is unloaded: as the program closes, or while the system ends the session, when nothing may ask
+// the user anything or hold the shutdown up.
+enum class UnloadMode { Closing, SessionEnding };
+
 class PanelWindow : public FaceWindow {
 public:
     // Creates the panel hidden and runs its load step.
     bool Load(int dpi);
     // Ends the panel: its unload step, then the window goes.
-    void Unload();
+    void Unload(UnloadMode mode = UnloadMode::Closing);
 
     // Moves the panel under the main window; its width is not touched.
     void DockUnder(const PixelRect& mainWindow);
@@ -27,7 +31,7 @@ public:
 protected:
     virtual PanelInfo Info() const = 0;
     virtual void OnLoad() {}
-    virtual void OnUnload() {}
+    virtual void OnUnload(UnloadMode) {}
     void PaintFace(HDC dc, const Scale& scale, SIZE client) override;
 };
 

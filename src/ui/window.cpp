@@ -4,6 +4,18 @@ namespace korimo::ui {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2); // the name was cut: try a larger buffer
+    }
+}
+
 Window::~Window() { Destroy(); }
 
 PixelRect Window::ScreenRect() const {

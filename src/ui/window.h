@@ -48,5 +48,7 @@ private:
 
 // The instance of the module that holds our resources and window classes.
 HINSTANCE ModuleInstance();
+// The full path of the running program, however long.
+std::wstring ModulePath();
 
 } // namespace korimo::ui

@@ -37,7 +37,8 @@ constexpr WCHAR kUntouched = 0xFFFF;  // a non-character: tells "the control wro
 }
 
 std::string Utf8(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
     return utf8;
@@ -177,8 +178,9 @@ bool SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         if (result) *result = static_cast<LRESULT>(answer);
         return true;
     }
+    const DWORD error = GetLastError();  // before IsWindow can overwrite it
     if (!IsWindow(window)) return false;
-    FailWin32("SendMessageTimeoutW to the tray's tooltip");
+    Fail("SendMessageTimeoutW to the tray's tooltip failed, error " + std::to_string(error));
 }
 
 // A string somewhere in another process. Read in aligned chunks so that no read crosses into a page that
@@ -226,7 +228,8 @@ struct WineTooltipState {
 class TooltipReader {
 public:
     explicit TooltipReader(DWORD processId)
-        : process_(OpenForMemoryAccess(processId)), memory_(process_.get(), kStructBytes + kTextChars * sizeof(WCHAR)) {}
+        : process_(OpenForMemoryAccess(processId)),
+          memory_(process_.get(), kStructBytes + kTextChars * sizeof(WCHAR)) {}
 
     // The text of the tool that `tooltip` keeps for the window `tool` (tools keyed by window, as the tray
     // adds them), or nullopt if it keeps none.
@@ -294,13 +297,14 @@ private:
                              std::wstring_view(state.shownText, wcsnlen(state.shownText, 1024)) == shownText;
         if (!matches) {
             if (!IsWindow(balloon)) return std::nullopt;  // freed while we read it
-            Fail("cannot read the balloon title: no TTM_GETTITLE, and the tooltip's state is not laid out as in "
-                 "Wine's comctl32");
+            Fail(
+                "cannot read the balloon title: no TTM_GETTITLE, and the tooltip's state is not laid out as in "
+                "Wine's comctl32");
         }
         return state.title ? ReadRemoteString(process_.get(), state.title) : std::wstring();
     }
 
-    UniqueHandle process_;
+    UniqueHandle process_;  // declared first: the memory is released before the handle is closed
     RemoteMemory memory_;
 };
 
@@ -426,8 +430,11 @@ bool WaitFor(std::function<bool()> cond, DWORD timeoutMs, DWORD stepMs) {
         const ULONGLONG now = GetTickCount64();
         if (met || now >= deadline) break;
         const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(std::max<DWORD>(stepMs, 1), deadline - now));
-        if (quitSeen) Sleep(wait);  // the caller's loop must still see WM_QUIT, so stop taking messages
-        else MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (quitSeen) {
+            Sleep(wait);  // the caller's loop must still see WM_QUIT, so stop taking messages
+        } else {
+            MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        }
     }
     if (quitSeen) PostQuitMessage(static_cast<int>(quitCode));
     return met;

@@ -34,7 +34,9 @@ struct Balloon {
     std::wstring text;
 };
 
-// The balloon notice currently visible on screen, if any.
+// The balloon notice currently visible on screen, if any. Its texts are what the balloon holds and draws;
+// Wine 8 sizes a balloon about one character too narrow, so the end of a long line (the final "！" of
+// "Korimo已经最小化到托盘！") is clipped on screen although it is here.
 std::optional<Balloon> CurrentBalloon();
 
 // Calls `cond` until it returns true or `timeoutMs` passes, dispatching this thread's messages in between

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -32,7 +33,8 @@ const std::wstring kBalloonTitle = L"提示：";
 const std::wstring kBalloonText = L"Korimo已经最小化到托盘！";
 
 std::string Utf8(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
     return utf8;
@@ -101,9 +103,9 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"KorimoTrayProbeSelfTest";
         RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"Korimo tray probe self-test", WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr, windowClass.hInstance,
-                                  nullptr);
+        window_ =
+            CreateWindowExW(0, windowClass.lpszClassName, L"Korimo tray probe self-test", WS_OVERLAPPEDWINDOW,
+                            CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
         if (!window_) throw std::runtime_error("CreateWindowExW failed");
     }
     ~OwnerWindow() { DestroyWindow(window_); }
@@ -174,23 +176,71 @@ size_t CountWithTip(const std::vector<TrayIconInfo>& icons, const std::wstring& 
     return count;
 }
 
-bool CheckIconAppears(Report& report, TestIcon& icon, const std::vector<TrayIconInfo>& before) {
-    if (!report.Check(CountWithTip(before, kTip) == 0, L"no icon with the test's tip before it is added")) return false;
-    if (!report.Check(icon.Add(), L"Shell_NotifyIconW(NIM_ADD) succeeds")) return false;
+// The test's icon as the probe found it after adding, or nullopt if it did not show up.
+std::optional<TrayIconInfo> CheckIconAppears(Report& report, TestIcon& icon, const std::vector<TrayIconInfo>& before) {
+    if (!report.Check(CountWithTip(before, kTip) == 0, L"no icon with the test's tip before it is added")) return {};
+    if (!report.Check(icon.Add(), L"Shell_NotifyIconW(NIM_ADD) succeeds")) return {};
     std::vector<TrayIconInfo> after;
-    const bool appeared = WaitFor([&] {
-        after = ListTrayIcons();
-        return after.size() == before.size() + 1 && CountWithTip(after, kTip) == 1;
-    }, 3000);
+    const bool appeared = WaitFor(
+        [&] {
+            after = ListTrayIcons();
+            return after.size() == before.size() + 1 && CountWithTip(after, kTip) == 1;
+        },
+        3000);
     PrintIcons(L"after NIM_ADD", after);
-    if (!report.Check(appeared, L"ListTrayIcons shows exactly one more icon, with the Chinese tip")) return false;
+    if (!report.Check(appeared, L"ListTrayIcons shows exactly one more icon, with the Chinese tip")) return {};
     const auto found = FindTrayIcon(kTip);
-    report.Check(found && found->screenRect.right > found->screenRect.left &&
-                     found->screenRect.bottom > found->screenRect.top,
-                 L"FindTrayIcon finds it, with a non-empty rectangle");
+    report.Check(
+        found && found->screenRect.right > found->screenRect.left && found->screenRect.bottom > found->screenRect.top,
+        L"FindTrayIcon finds it, with a non-empty rectangle");
     report.Check(!FindTrayIcon(kTip.substr(0, kTip.size() - 3)), L"FindTrayIcon wants the whole tip, not a prefix");
     report.Check(!CurrentBalloon(), L"no balloon while the icon has no balloon text");
-    return found.has_value();
+    return found;
+}
+
+// A user resting the mouse on the icon; starting a little off its centre so that the tray sees a move even
+// when the pointer is already there.
+void HoverOver(const TrayIconInfo& icon) {
+    const POINT centre{(icon.screenRect.left + icon.screenRect.right) / 2,
+                       (icon.screenRect.top + icon.screenRect.bottom) / 2};
+    for (const POINT at : {POINT{centre.x - 3, centre.y - 3}, centre}) {
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        move.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        SendInput(1, &move, sizeof move);
+        Sleep(30);
+    }
+}
+
+HWND ShownHoverTooltip() {
+    for (HWND window = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); window;
+         window = FindWindowExW(nullptr, window, TOOLTIPS_CLASSW, nullptr)) {
+        if (IsWindowVisible(window) && !(GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) return window;
+    }
+    return nullptr;
+}
+
+// WM_GETTEXT of a tooltip is the text it is showing; the system copies it across processes by itself.
+std::wstring ShownText(HWND tooltip) {
+    wchar_t text[512] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(tooltip, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &length);
+    return text;
+}
+
+// What the probe reads must be what a hovering user sees, and a hover tooltip is not a balloon.
+void CheckHoverTip(Report& report, const TrayIconInfo& icon) {
+    HoverOver(icon);
+    HWND tooltip = nullptr;
+    const bool shown = WaitFor([&] { return (tooltip = ShownHoverTooltip()) != nullptr; }, 3000);
+    if (!report.Check(shown, L"resting the mouse on the icon shows a tooltip")) return;
+    const std::wstring text = ShownText(tooltip);
+    Print(L"tooltip on screen: \"" + text + L"\"");
+    report.Check(text == icon.tip, L"the tooltip on screen shows the tip the probe read");
+    report.Check(!CurrentBalloon(), L"a hover tooltip on screen is not taken for a balloon");
 }
 
 // The tip must be read from the tray as it is now, not remembered.
@@ -206,10 +256,12 @@ void CheckBalloon(Report& report, TestIcon& icon, DWORD holdMs) {
     if (!report.Check(icon.ShowBalloon(kBalloonTitle, kBalloonText), L"NIM_MODIFY with NIF_INFO succeeds")) return;
     const ULONGLONG asked = GetTickCount64();
     std::optional<Balloon> balloon;
-    const bool shown = WaitFor([&] {
-        balloon = CurrentBalloon();
-        return balloon && balloon->title == kBalloonTitle && balloon->text == kBalloonText;
-    }, 6000);
+    const bool shown = WaitFor(
+        [&] {
+            balloon = CurrentBalloon();
+            return balloon && balloon->title == kBalloonTitle && balloon->text == kBalloonText;
+        },
+        6000);
     if (balloon) Print(L"balloon: title \"" + balloon->title + L"\" text \"" + balloon->text + L"\"");
     Print(L"balloon seen " + std::to_wstring(GetTickCount64() - asked) + L" ms after NIM_MODIFY (information only)");
     if (!report.Check(shown, L"CurrentBalloon shows the title and text within 6 s")) return;
@@ -241,10 +293,12 @@ void CheckDoubleClick(Report& report) {
 void CheckIconRemoved(Report& report, TestIcon& icon, const std::vector<TrayIconInfo>& before) {
     report.Check(icon.Remove(), L"Shell_NotifyIconW(NIM_DELETE) succeeds");
     std::vector<TrayIconInfo> after;
-    const bool gone = WaitFor([&] {
-        after = ListTrayIcons();
-        return CountWithTip(after, kTip) == 0 && after.size() == before.size();
-    }, 3000);
+    const bool gone = WaitFor(
+        [&] {
+            after = ListTrayIcons();
+            return CountWithTip(after, kTip) == 0 && after.size() == before.size();
+        },
+        3000);
     PrintIcons(L"after NIM_DELETE", after);
     report.Check(gone, L"the icon is gone and the tray is as it was before");
     report.Check(!CurrentBalloon(), L"its balloon went with it");
@@ -265,13 +319,15 @@ int Run(DWORD holdMs) {
     TestIcon icon(owner.Handle());
     const std::vector<TrayIconInfo> before = ListTrayIcons();
     PrintIcons(L"before", before);
-    if (CheckIconAppears(report, icon, before)) {
+    if (const auto shown = CheckIconAppears(report, icon, before)) {
+        CheckHoverTip(report, *shown);
         CheckTipIsLive(report, icon);
         CheckBalloon(report, icon, holdMs);
         CheckDoubleClick(report);
         CheckIconRemoved(report, icon, before);
     }
-    Print(report.failures ? std::to_wstring(report.failures) + L" check(s) failed" : std::wstring(L"all checks passed"));
+    Print(report.failures ? std::to_wstring(report.failures) + L" check(s) failed"
+                          : std::wstring(L"all checks passed"));
     return report.failures ? 1 : 0;
 }
 

@@ -23,7 +23,9 @@ class RecordingHost final : public app::MainWindowHost {
 public:
     void ShowAbout() override { ++aboutShown; }
     void CloseProgram(app::CloseReason reason) override { closed = reason; }
+    bool AlertShowing() const override { return alertShowing; }
     int aboutShown = 0;
+    bool alertShowing = false;
     std::optional<app::CloseReason> closed;
 };
 
@@ -120,10 +122,10 @@ TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsM
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
     EXPECT_FALSE(main.IsVisible());
 
-    EnableWindow(main.Hwnd(), FALSE); // what a modal pop-up does to the program's windows
+    host.alertShowing = true;
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(main.IsVisible());
-    EnableWindow(main.Hwnd(), TRUE);
+    host.alertShowing = false;
 
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(main.IsVisible());

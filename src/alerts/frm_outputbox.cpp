@@ -1,0 +1,135 @@
+#include "alerts/frm_outputbox.h"
+
+#include "alerts/countdown.h"
+#include "alerts/frm_outputbox_layout.h"
+
+namespace korimo::alerts {
+
+namespace {
+constexpr UINT_PTR kTimer1 = 1; // the countdown, once a second
+
+BOOL CALLBACK CollectEnabled(HWND window, LPARAM context) {
+    auto* found = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(context);
+    if (window != found->first && IsWindowEnabled(window)) found->second.push_back(window);
+    return TRUE;
+}
+} // namespace
+
+bool Frm_Outputbox::Load(int dpi) {
+    if (IsLoaded()) return true;
+    if (!CreateFaced({L"Korimo.Frm_Outputbox"}, L"Korimo", kOutputboxWidthTwips, kOutputboxHeightTwips, dpi))
+        return false;
+    nameFont_ = ui::Font(CreateFontW(-MulDiv(105, dpi, 720), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                                     L"宋体"));
+    timeFont_ = ui::Font(CreateFontW(-MulDiv(2175, dpi, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                                     L"宋体"));
+    for (const ui::ControlSpec& spec : OutputboxControls()) CreateControl(spec);
+    SendMessageW(Control(IDC_OUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
+    SendMessageW(Control(IDC_OUT_TIME), WM_SETFONT, reinterpret_cast<WPARAM>(timeFont_.Get()), FALSE);
+    SetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE, GetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE) | SS_RIGHT);
+
+    // Topmost, at the bottom centre of the whole screen; later questions appear wherever the window is then.
+    const ui::PixelRect own = ScreenRect();
+    const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - own.width / 2;
+    const int top = GetSystemMetrics(SM_CYSCREEN) - own.height - ui::TwipsToPixels(kOutputboxBottomMarginTwips, dpi);
+    SetWindowPos(Hwnd(), HWND_TOPMOST, left, top, own.width, own.height, SWP_NOACTIVATE);
+    return true;
+}
+
+bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1, const std::wstring& Oc2,
+                              const std::wstring& Oc3, std::int16_t ot, std::int16_t ov) {
+    if (waiting_ || !Load(ui::ScreenDpi())) return false;
+    SetWindowTextW(Control(IDC_OUT_MSGLABEL), Omsg.c_str());
+    Ot = ot;
+    Ov = ov;
+    const std::wstring* captions[] = {&Oc1, &Oc2, &Oc3};
+    for (int i = 0; i < 3; ++i) {
+        HWND button = Control(IDC_OUT_COMMAND1 + i);
+        if (!captions[i]->empty()) SetWindowTextW(button, captions[i]->c_str());
+        ShowWindow(button, captions[i]->empty() ? SW_HIDE : SW_SHOW);
+    }
+    Ovalue = 0;
+    SetTimer(Hwnd(), kTimer1, 1000, nullptr);
+    RunModal();
+    KillTimer(Hwnd(), kTimer1); // the countdown ends with the answer
+    return true;
+}
+
+std::vector<HWND> Frm_Outputbox::DisableOtherWindows() {
+    std::pair<HWND, std::vector<HWND>> found{Hwnd(), {}};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabled, reinterpret_cast<LPARAM>(&found));
+    for (HWND window : found.second) EnableWindow(window, FALSE);
+    return found.second;
+}
+
+// The modal show: the program's other windows are disabled, and this loop handles every message of the
+// thread (timers, shell notifications, the log) until the question has its answer.
+void Frm_Outputbox::RunModal() {
+    waiting_ = true;
+    const std::vector<HWND> disabled = DisableOtherWindows();
+    ShowWindow(Hwnd(), SW_SHOW);
+    SetForegroundWindow(Hwnd());
+    MSG msg;
+    while (Ovalue == 0) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam)); // the program is ending: the caller gets no answer
+            break;
+        }
+        if (IsDialogMessageW(Hwnd(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    for (HWND window : disabled) EnableWindow(window, TRUE); // first, so activation returns to one of ours
+    ShowWindow(Hwnd(), SW_HIDE);
+    waiting_ = false;
+}
+
+void Frm_Outputbox::OnTick() {
+    const std::wstring shown = CountdownTick(Ot, Ov, Ovalue);
+    SetWindowTextW(Control(IDC_OUT_TIME), shown.c_str());
+}
+
+void Frm_Outputbox::OnCommand(int id) {
+    if (id >= IDC_OUT_COMMAND1 && id <= IDC_OUT_COMMAND3) Ovalue = static_cast<std::int16_t>(id - IDC_OUT_COMMAND1 + 1);
+}
+
+COLORREF Frm_Outputbox::ControlTextColour(HWND control) const {
+    return control == Control(IDC_OUT_TIME) ? RGB(0xC0, 0x39, 0x2B) : RGB(0x1F, 0x2A, 0x37);
+}
+
+LRESULT Frm_Outputbox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kTimer1) OnTick();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_LBUTTONDOWN: // the background moves the window; other buttons do nothing
+        ReleaseCapture();
+        SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return 0;
+    case WM_ACTIVATE:
+        // No answer button looks chosen when the question comes up: a key typed for another program must not
+        // answer it.
+        if (LOWORD(wParam) != WA_INACTIVE) SendMessageW(Control(IDC_OUT_COMMAND1), WM_KILLFOCUS, 0, 0);
+        return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
+    case WM_CLOSE:
+        return 0; // only an answer ends the question
+    default:
+        return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+void Frm_Outputbox::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
+    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0xFB, 0xFC, 0xFE), RGB(0xDD, 0xE7, 0xF3));
+    RECT band{0, 0, s(1080), client.cy};
+    ui::FillVerticalGradient(dc, band, RGB(0x2F, 0x80, 0xD1), RGB(0x1F, 0x4E, 0x8C));
+    ui::Brush border(CreateSolidBrush(RGB(0x1F, 0x4E, 0x8C)));
+    RECT frame{0, 0, client.cx, client.cy};
+    FrameRect(dc, &frame, border.Get());
+}
+
+} // namespace korimo::alerts

@@ -1,0 +1,46 @@
+// The alert pop-up: a question with up to three answers and a countdown, topmost, at the bottom centre of the
+// screen the first time and wherever the user last dragged it afterwards. It is modal: the caller waits inside
+// `outputbox` while the program's other windows take no input, and the program's timers and notifications go
+// on meanwhile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/face_window.h"
+
+namespace korimo::alerts {
+
+class Frm_Outputbox final : public ui::FaceWindow {
+public:
+    // Puts the question and waits for the answer, which is then in Ovalue: 1, 2 or 3 for the button pressed,
+    // Ov when the countdown ran out. An empty caption hides its button. Returns false, asking nothing, while
+    // another question is still waiting: there is one pop-up, and it answers one question at a time.
+    bool outputbox(const std::wstring& Omsg, const std::wstring& Oc1, const std::wstring& Oc2,
+                   const std::wstring& Oc3, std::int16_t Ot, std::int16_t Ov);
+
+    bool Load(int dpi);
+    bool IsWaiting() const { return waiting_; }
+
+    std::int16_t Ot = 0;     // seconds left
+    std::int16_t Ov = 0;     // the answer when they run out
+    std::int16_t Ovalue = 0; // the answer; 0: none yet
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
+    COLORREF ControlTextColour(HWND control) const override;
+
+private:
+    void RunModal();
+    std::vector<HWND> DisableOtherWindows();
+    void OnTick();
+    void OnCommand(int id);
+
+    bool waiting_ = false;
+    ui::Font nameFont_;
+    ui::Font timeFont_;
+};
+
+} // namespace korimo::alerts

@@ -1,0 +1,23 @@
+// Names and contents of the saved log files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korimo::alerts {
+
+// The date part of a file name: the user's short date with every character that a file name cannot hold
+// ("/", "\", ":" and the like, and control characters) replaced by "-". Blanks and dots at the end, which
+// Windows drops from names, go too.
+std::wstring FileNameSafe(std::wstring_view text);
+
+// "<date># <hour># <minute>.log": hour and minute in decimal without a leading zero, each after one space.
+std::wstring LogFileName(std::wstring_view date, int hour, int minute);
+
+// The folder the logs go to: the program folder (ending in "\") and "log\".
+std::wstring LogFolder(std::wstring_view appFolder);
+
+// What a log file holds: the whole log text followed by one CR LF.
+std::wstring LogFileText(std::wstring_view logText);
+
+} // namespace korimo::alerts

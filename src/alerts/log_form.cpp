@@ -1,0 +1,233 @@
+#include "alerts/log_form.h"
+
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <vector>
+
+#include "alerts/log_file_win.h"
+#include "alerts/log_form_layout.h"
+#include "ui/text_win.h"
+
+namespace korimo::alerts {
+
+namespace {
+constexpr UINT_PTR kViewTimer = 1;
+constexpr wchar_t kSavedAtExit[] = L"程序正在结束，日志已保存";
+
+// The font and colour dialogs take no title of their own; their hooks give them ours when they open.
+UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg == WM_INITDIALOG)
+        SetWindowTextW(dialog, reinterpret_cast<const wchar_t*>(reinterpret_cast<CHOOSEFONTW*>(lParam)->lCustData));
+    return 0;
+}
+
+UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg == WM_INITDIALOG)
+        SetWindowTextW(dialog, reinterpret_cast<const wchar_t*>(reinterpret_cast<CHOOSECOLORW*>(lParam)->lCustData));
+    return 0;
+}
+} // namespace
+
+void log_form::Configure(std::wstring appFolder, std::function<bool()> autoSaveOn) {
+    appFolder_ = std::move(appFolder);
+    autoSaveOn_ = std::move(autoSaveOn);
+}
+
+ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"日志", kLogWidthTwips, kLogHeightTwips}; }
+
+HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1 : IDC_LOG_TEXT); }
+
+void log_form::OnLoad() {
+    for (const ui::ControlSpec& spec : LogControls()) CreateControl(spec);
+    SetWindowPos(Control(IDC_LOG_PICTURE1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(View(true), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    LOGFONTW font{};
+    GetObjectW(UiFont(), sizeof(font), &font);
+    ApplyFont(font);
+    ApplyColours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
+    for (bool wrapped : {false, true}) {
+        HWND view = View(wrapped);
+        SendMessageW(view, EM_SETLIMITTEXT, 0, 0); // the default limit would silently drop entries past 30,000
+        SetWindowTextW(view, model_.Text().c_str());
+        const int end = GetWindowTextLengthW(view);
+        SendMessageW(view, EM_SETSEL, end, end); // the views follow the newest entry
+    }
+    shown_ = model_.Size();
+    Button_SetCheck(Control(IDC_LOG_CHECK1), BST_CHECKED);
+    Check1_Click();
+}
+
+void log_form::AppendLogEntry(std::wstring_view entry) {
+    if (entry.empty()) return;
+    model_.Append(entry);
+    if (viewUpdatePending_ || !IsLoaded()) return;
+    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, kViewUpdateMs, nullptr) != 0;
+    if (!viewUpdatePending_) FlushViews();
+}
+
+void log_form::FlushViews() {
+    if (viewUpdatePending_ && IsLoaded()) KillTimer(Hwnd(), kViewTimer);
+    viewUpdatePending_ = false;
+    if (!IsLoaded() || shown_ >= model_.Size()) return;
+    const std::wstring pending(model_.Since(shown_));
+    AppendToView(View(false), pending);
+    AppendToView(View(true), pending);
+    shown_ = model_.Size();
+}
+
+void log_form::MoveCaretToEnd() {
+    FlushViews();
+    HWND view = View(false);
+    const int end = GetWindowTextLengthW(view);
+    SendMessageW(view, EM_SETSEL, end, end);
+    SendMessageW(view, EM_SCROLLCARET, 0, 0);
+}
+
+// Adds text at the end of a view. A view whose caret is at the end follows the log; one where the user has
+// put the caret or a selection elsewhere keeps it, and keeps its scroll position.
+void log_form::AppendToView(HWND view, const std::wstring& pending) {
+    DWORD start = 0, end = 0;
+    SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const int length = GetWindowTextLengthW(view);
+    const bool following = start == end && end == static_cast<DWORD>(length);
+    const LRESULT firstLine = SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(view, EM_SETSEL, length, length);
+    SendMessageW(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending.c_str()));
+    if (following) return;
+    SendMessageW(view, EM_SETSEL, start, end);
+    const LRESULT now = SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(view, EM_LINESCROLL, 0, firstLine - now);
+}
+
+bool log_form::WordWrap() const { return Button_GetCheck(Control(IDC_LOG_CHECK1)) == BST_CHECKED; }
+
+void log_form::Check1_Click() { ShowWindow(View(true), WordWrap() ? SW_SHOW : SW_HIDE); }
+
+LOGFONTW log_form::ViewFont() const {
+    LOGFONTW font{};
+    GetObjectW(viewFont_.Get(), sizeof(font), &font);
+    return font;
+}
+
+void log_form::ApplyFont(const LOGFONTW& font) {
+    ui::Font replacement(CreateFontIndirectW(&font));
+    if (!replacement) return;
+    for (bool wrapped : {false, true})
+        SendMessageW(View(wrapped), WM_SETFONT, reinterpret_cast<WPARAM>(replacement.Get()), TRUE);
+    viewFont_ = std::move(replacement); // the old font goes only once no view uses it
+}
+
+void log_form::ApplyColours(COLORREF text, COLORREF back) {
+    textColour_ = text;
+    backColour_ = back;
+    backBrush_.Reset(CreateSolidBrush(back));
+    textSwatch_.Reset(CreateSolidBrush(text));
+    backSwatch_.Reset(CreateSolidBrush(back));
+    for (int id : {IDC_LOG_TEXT, IDC_LOG_TEXT1, IDC_LOG_PICTURE1, IDC_LOG_PICTURE2})
+        InvalidateRect(Control(id), nullptr, TRUE);
+}
+
+HBRUSH log_form::OwnControlColour(HDC dc, HWND control) {
+    if (control == Control(IDC_LOG_PICTURE1)) return textSwatch_.Get();
+    if (control == Control(IDC_LOG_PICTURE2)) return backSwatch_.Get();
+    if (control != View(false) && control != View(true)) return nullptr;
+    SetTextColor(dc, textColour_);
+    SetBkColor(dc, backColour_);
+    return backBrush_.Get();
+}
+
+void log_form::Command2_Click() {
+    LOGFONTW font = ViewFont();
+    CHOOSEFONTW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Hwnd();
+    dialog.lpLogFont = &font;
+    dialog.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK;
+    dialog.lpfnHook = &FontDialogHook;
+    dialog.lCustData = reinterpret_cast<LPARAM>(L"设置字体'");
+    if (ChooseFontW(&dialog)) ApplyFont(font); // cancelled: font as it was
+}
+
+bool log_form::ChooseColour(const wchar_t* title, COLORREF& colour) {
+    CHOOSECOLORW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Hwnd();
+    dialog.rgbResult = colour;
+    dialog.lpCustColors = customColours_;
+    dialog.Flags = CC_FULLOPEN | CC_ENABLEHOOK;
+    dialog.lpfnHook = &ColourDialogHook;
+    dialog.lCustData = reinterpret_cast<LPARAM>(title);
+    if (!ChooseColorW(&dialog)) return false;
+    colour = dialog.rgbResult;
+    return true;
+}
+
+void log_form::Picture1_Click() {
+    COLORREF colour = textColour_;
+    if (ChooseColour(L"字体颜色", colour)) ApplyColours(colour, backColour_);
+}
+
+void log_form::Picture2_Click() {
+    COLORREF colour = backColour_;
+    if (ChooseColour(L"背景颜色", colour)) ApplyColours(textColour_, colour);
+}
+
+void log_form::Command1_Click() {
+    const std::wstring proposed = ProposedLogPath(appFolder_);
+    EnsureFolderOf(proposed); // so the dialog opens in the log folder
+    std::vector<wchar_t> file(32768, L'\0');
+    std::copy(proposed.begin(), proposed.end(), file.begin());
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Hwnd();
+    dialog.lpstrFilter = L"信息(*.log) \0 *.log\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = L"保存日志";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog)) return; // cancelled: nothing is written
+    SaveTo(file.data(), false);
+}
+
+void log_form::SaveTo(const std::wstring& path, bool announce) {
+    const SaveResult result = SaveLogFile(path, model_.Text());
+    if (!result.ok)
+        ui::ShowFailure(Hwnd(), L"日志无法保存到：\n" + path + L"\n\n" + result.error);
+    else if (announce)
+        MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
+}
+
+void log_form::OnUnload(ui::UnloadMode mode) {
+    FlushViews();
+    if (!autoSaveOn_ || !autoSaveOn_()) return;
+    const std::wstring path = ProposedLogPath(appFolder_);
+    if (mode == ui::UnloadMode::SessionEnding) {
+        SaveLogFile(path, model_.Text()); // no message may hold the shutdown up
+        return;
+    }
+    SaveTo(path, true);
+}
+
+LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kViewTimer) FlushViews();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED) return 0; // STN_CLICKED too: both are 0
+        switch (LOWORD(wParam)) {
+        case IDC_LOG_COMMAND1: Command1_Click(); break;
+        case IDC_LOG_COMMAND2: Command2_Click(); break;
+        case IDC_LOG_PICTURE1: Picture1_Click(); break;
+        case IDC_LOG_PICTURE2: Picture2_Click(); break;
+        case IDC_LOG_CHECK1: Check1_Click(); break;
+        default: break;
+        }
+        return 0;
+    default:
+        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+} // namespace korimo::alerts
