@@ -27,3 +27,10 @@ TEST(InstanceKey, SameFileInAnySpellingDifferentFileApart) {
     EXPECT_EQ(key.find(L'\\'), std::wstring::npos); // kernel object names may not hold a backslash
     EXPECT_LT(key.size(), 64u);
 }
+
+TEST(RunValue, FolderFileNameWithoutExtensionAndUpperCaseExe) {
+    EXPECT_EQ(RunValueFor(L"C:\\Tools", BaseNameWithoutExtension(L"C:\\Tools\\guard.exe")), L"C:\\Tools\\guard.EXE");
+    EXPECT_EQ(RunValueFor(L"D:\\", L"guard"), L"D:\\guard.EXE");
+    EXPECT_EQ(BaseNameWithoutExtension(L"C:\\a.b\\korimo.v2.exe"), L"korimo.v2");
+    EXPECT_EQ(BaseNameWithoutExtension(L"C:\\程序\\监视"), L"监视");
+}

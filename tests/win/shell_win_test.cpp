@@ -191,3 +191,34 @@ TEST(AboutBox, OpensCentredHidesOnAClickAndKeepsItsPlace) {
     EXPECT_TRUE(about.IsVisible());
     EXPECT_EQ(about.ScreenRect().left, first.left + 30) << "a second show keeps the last place";
 }
+
+namespace {
+std::wstring RunValue() {
+    wchar_t data[1024]{};
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"fy", RRF_RT_REG_SZ,
+                     nullptr, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return data;
+}
+} // namespace
+
+TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
+    wchar_t self[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring expected(self);
+    expected = expected.substr(0, expected.find_last_of(L'.')) + L".EXE"; // korimo_win_tests.EXE beside us
+
+    HWND startWithWindows = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1);
+    SendMessageW(startWithWindows, BM_CLICK, 0, 0);
+    EXPECT_EQ(Button_GetCheck(startWithWindows), BST_CHECKED);
+    EXPECT_EQ(RunValue(), expected);
+
+    SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_2), BM_CLICK, 0, 0); // another box: rewritten, same value
+    EXPECT_EQ(RunValue(), expected);
+
+    SendMessageW(startWithWindows, BM_CLICK, 0, 0);
+    EXPECT_EQ(RunValue(), L"") << "unticking empties the value and keeps it";
+    SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
+    EXPECT_EQ(RunValue(), L"");
+}

@@ -1,0 +1,133 @@
+// The alert pop-up for real: shown modally, answered with the real mouse from a second thread (as a user
+// answers while the program waits), timed out by its countdown, dragged, and asked again.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "../support/desktop.h"
+#include "alerts/frm_outputbox.h"
+#include "alerts/frm_outputbox_layout.h"
+#include "answerer.h"
+
+using namespace korimo;
+using test::Answerer;
+
+namespace {
+
+// A window of the program that is not the pop-up: its timer must keep ticking while a question waits.
+struct OtherWindow {
+    OtherWindow() {
+        window = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        SetTimer(window, 7, 100, [](HWND w, UINT, UINT_PTR, DWORD) {
+            SetWindowLongPtrW(w, GWLP_USERDATA, GetWindowLongPtrW(w, GWLP_USERDATA) + 1);
+        });
+    }
+    ~OtherWindow() { DestroyWindow(window); }
+    LONG_PTR Ticks() const { return GetWindowLongPtrW(window, GWLP_USERDATA); }
+    HWND window;
+};
+
+HWND Button(HWND popup, int n) { return GetDlgItem(popup, alerts::IDC_OUT_COMMAND1 + n - 1); }
+
+} // namespace
+
+TEST(AlertPopUp, ShowsOnlyTheButtonsWithCaptionsAndAClickAnswersAtOnce) {
+    alerts::Frm_Outputbox box;
+    OtherWindow other;
+    bool visible[3]{}, otherDisabled = false;
+    LONG_PTR ticksBefore = 0;
+    Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+        for (int n = 1; n <= 3; ++n) visible[n - 1] = IsWindowVisible(Button(popup, n));
+        otherDisabled = !IsWindowEnabled(other.window);
+        ticksBefore = other.Ticks();
+        Sleep(400);
+        test::ClickWindow(Button(popup, 2));
+    });
+    ASSERT_TRUE(box.outputbox(L"Korimo进程监视系统发现C:\\x.exe正在启动或正在被调用", L"", L"关闭", L"", 10, 1));
+    EXPECT_EQ(box.Ovalue, 2);
+    EXPECT_FALSE(visible[0]);
+    EXPECT_TRUE(visible[1]);
+    EXPECT_FALSE(visible[2]);
+    EXPECT_TRUE(otherDisabled) << "the program's other windows take no input while the question waits";
+    EXPECT_TRUE(IsWindowEnabled(other.window)) << "and they are enabled again afterwards";
+    EXPECT_FALSE(box.IsVisible());
+    EXPECT_GT(other.Ticks(), ticksBefore) << "the program's timers stopped while the question waited";
+
+    const std::int16_t left = box.Ot;
+    test::PumpFor(2300);
+    EXPECT_EQ(box.Ot, left) << "the countdown goes on after the answer";
+}
+
+TEST(AlertPopUp, WithoutAClickTheEleventhTickGivesTheDefaultAnswer) {
+    alerts::Frm_Outputbox box;
+    std::wstring shownAtStart;
+    Answerer watch(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+        Sleep(1100);
+        shownAtStart = test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_TIME));
+    });
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(box.outputbox(L"message", L"放过", L"关闭", L"强制关闭", 10, 1));
+    const DWORD waited = GetTickCount() - start;
+    EXPECT_EQ(box.Ovalue, 1);
+    EXPECT_EQ(box.Ot, -1);
+    EXPECT_EQ(test::WindowText(GetDlgItem(box.Hwnd(), alerts::IDC_OUT_TIME)), L" 0");
+    EXPECT_EQ(shownAtStart, L" 10");
+    EXPECT_GE(waited, 10000u) << "answered before the eleventh tick"; // ordering, not speed: ten full seconds
+}
+
+TEST(AlertPopUp, ComesUpAtTheBottomCentreThenWhereverItWasDragged) {
+    alerts::Frm_Outputbox box;
+    RECT first{}, dragged{}, second{};
+    {
+        Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+            GetWindowRect(popup, &first);
+            const POINT grip{first.left + MulDiv(3000, first.right - first.left, 6420), first.top + 8};
+            test::DragWithLeftButton(grip, {grip.x - 120, grip.y - 90});
+            Sleep(300);
+            GetWindowRect(popup, &dragged);
+            test::RightClickAt({dragged.left + 200, dragged.top + 8}); // the right button moves nothing
+            Sleep(200);
+            test::ClickWindow(Button(popup, 1));
+        });
+        ASSERT_TRUE(box.outputbox(L"first", L"放过", L"关闭", L"强制关闭", 10, 1));
+    }
+    EXPECT_EQ(box.Ovalue, 1);
+    const int width = first.right - first.left, height = first.bottom - first.top;
+    EXPECT_EQ(first.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+    EXPECT_EQ(first.bottom, GetSystemMetrics(SM_CYSCREEN) - ui::TwipsToPixels(300, ui::ScreenDpi()));
+    EXPECT_EQ(dragged.left, first.left - 120);
+    EXPECT_EQ(dragged.top, first.top - 90);
+    EXPECT_TRUE(GetWindowLongW(box.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    {
+        Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+            GetWindowRect(popup, &second);
+            test::ClickWindow(Button(popup, 3));
+        });
+        ASSERT_TRUE(box.outputbox(L"second", L"放过", L"关闭", L"强制关闭", 10, 1));
+    }
+    EXPECT_EQ(box.Ovalue, 3);
+    EXPECT_TRUE(EqualRect(&second, &dragged)) << "the second question did not come up where the first was dragged";
+}
+
+TEST(AlertPopUp, NothingCanAskASecondQuestionWhileOneWaits) {
+    alerts::Frm_Outputbox box;
+    static alerts::Frm_Outputbox* shared = &box;
+    static int nested = -1;
+    shared = &box;
+    nested = -1;
+    // A timer of the program fires while the question waits and tries to ask another.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        nested = shared->outputbox(L"nested", L"a", L"b", L"c", 10, 1) ? 1 : 0;
+    });
+    Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+        Sleep(800);
+        test::ClickWindow(Button(popup, 2));
+    });
+    ASSERT_TRUE(box.outputbox(L"outer", L"放过", L"关闭", L"强制关闭", 10, 1));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(nested, 0) << "the nested question was not refused";
+    EXPECT_EQ(box.Ovalue, 2);
+    EXPECT_FALSE(box.IsWaiting());
+}
