@@ -14,6 +14,19 @@ std::wstring programPath;
 }
 
 void SetProgramPath(std::wstring path) { programPath = test::WindowsPath(path); }
+
+std::wstring ProgramFolder() { return programPath.substr(0, programPath.find_last_of(L'\\') + 1); }
+
+bool PlaceProgramCopy() {
+    wchar_t temp[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"korimo-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"korimo.exe";
+    if (!CopyFileW(programPath.c_str(), copy.c_str(), FALSE)) return false;
+    programPath = copy;
+    return true;
+}
 const std::wstring& ProgramPath() { return programPath; }
 
 bool KorimoProcess::Start(bool waitReady) {
@@ -39,11 +52,20 @@ bool KorimoProcess::HasExited(DWORD timeoutMs) const {
 
 HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTopLevel(Pid(), className); }
 
+HWND KorimoProcess::WaitForMessageBox(DWORD timeoutMs) const {
+    HWND box = nullptr;
+    test::WaitFor([&] { return (box = test::FindTopLevel(Pid(), L"#32770")) && IsWindowVisible(box); }, timeoutMs);
+    return box && IsWindowVisible(box) ? box : nullptr;
+}
+
 KorimoProcess::~KorimoProcess() {
     if (!info_.hProcess) return;
     if (!HasExited()) {
         if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
-        if (!HasExited(8000)) TerminateProcess(info_.hProcess, 1);
+        // The log may announce its automatic save on the way out.
+        for (int i = 0; i < 8 && !HasExited(500); ++i)
+            if (HWND box = test::FindTopLevel(Pid(), L"#32770")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        if (!HasExited(4000)) TerminateProcess(info_.hProcess, 1);
     }
     if (main_) { // a killed program leaves its icon behind; the next test must not see it
         NOTIFYICONDATAW data{};

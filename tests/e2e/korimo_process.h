@@ -12,6 +12,11 @@ inline constexpr wchar_t kTrayTip[] = L"Korimo 正在保护你的电脑...";
 // Set once from the command line: the korimo.exe under test.
 void SetProgramPath(std::wstring path);
 const std::wstring& ProgramPath();
+// The folder of the program under test, ending in "\": where it writes its log folder.
+std::wstring ProgramFolder();
+// Copies the program into a fresh folder of its own and tests that copy, so the files it writes beside itself
+// land there and not in the build tree.
+bool PlaceProgramCopy();
 
 class KorimoProcess {
 public:
@@ -28,6 +33,8 @@ public:
     HANDLE Handle() const { return info_.hProcess; }
     HWND Main() const { return main_; }
     HWND Panel(const wchar_t* className) const;
+    // A message box of the program, once it is on screen; null when none came within the time.
+    HWND WaitForMessageBox(DWORD timeoutMs) const;
 
 private:
     PROCESS_INFORMATION info_{};

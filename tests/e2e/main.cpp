@@ -13,5 +13,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fputws(L"usage: korimo_e2e --exe PATH-TO-korimo.exe\n", stderr);
         return 2;
     }
+    if (!korimo::e2e::PlaceProgramCopy()) {
+        std::fputws(L"cannot copy the program into a folder of its own\n", stderr);
+        return 2;
+    }
     return RUN_ALL_TESTS();
 }

@@ -164,11 +164,18 @@ TEST_F(ShellTest, MinimiseMarkHidesTheWindowAndItsPanels) {
 TEST_F(ShellTest, CloseMarkEndsTheProcessAndRemovesTheIcon) {
     BringUpMainWindow();
     test::LeftClickAt(MainPointFromTwips(korimo.Main(), 9120 + 127, 127));
+    HWND saved = korimo.WaitForMessageBox(10000); // the log saves itself on the way out and says so
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(korimo.HasExited()) << "the message holds the end up until it is answered";
+    test::ClickWindow(GetDlgItem(saved, IDOK));
     ExpectEndedAndIconGone();
 }
 
 TEST_F(ShellTest, CloseRequestOnTheMainWindowEndsTheWholeProgram) {
     PostMessageW(korimo.Main(), WM_CLOSE, 0, 0);
+    HWND saved = korimo.WaitForMessageBox(10000);
+    ASSERT_TRUE(saved);
+    test::ClickWindow(GetDlgItem(saved, IDOK));
     ExpectEndedAndIconGone();
 }
 

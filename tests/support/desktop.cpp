@@ -72,6 +72,14 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+std::wstring ControlText(HWND control) {
+    const auto length = static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(length + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
 RECT WindowRectOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);

@@ -17,6 +17,9 @@ HWND FindTopLevel(DWORD processId, const wchar_t* className, const wchar_t* titl
 HWND FindChildByText(HWND parent, const std::wstring& text);
 
 std::wstring WindowText(HWND window);
+// The text a control holds, asked of the control itself (WM_GETTEXT): for another process's edit control
+// GetWindowText gives only the caption it was created with.
+std::wstring ControlText(HWND control);
 RECT WindowRectOf(HWND window);
 POINT CentreOf(const RECT& rect);
 
