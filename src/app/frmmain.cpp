@@ -21,8 +21,8 @@ constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
 const ui::ControlSpec& Spec(std::wstring_view name) { return *ui::FindControl(MainControls(), name); }
 } // namespace
 
-frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host)
-    : tray_(tray), panels_(panels), host_(host), programPath_(ui::ModulePath()) {}
+frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host, std::wstring programPath)
+    : tray_(tray), panels_(panels), host_(host), programPath_(std::move(programPath)) {}
 
 bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     if (!CreateFaced({L"Korimo.frmmain", 0, bigIcon, smallIcon}, kMainTitle, kMainClientWidthTwips,
@@ -85,8 +85,8 @@ bool frmmain::Check1_Click(int index) {
     // boxes stays silent.
     if (index == 1 && startWithWindows) {
         Button_SetCheck(Control(IDC_CHECK1_1), BST_UNCHECKED);
-        ui::ShowFailure(Hwnd(), L"无法设置开机时启动：不能写入注册表项\nHKEY_LOCAL_MACHINE\\" + std::wstring(kRunKey) +
-                                    L"\n\n请以管理员身份运行 Korimo 后再试。");
+        ui::ShowFailure(Hwnd(), L"无法设置开机时启动：不能把\n" + path + L"\n写入注册表项\nHKEY_LOCAL_MACHINE\\" +
+                                    std::wstring(kRunKey) + L"\n\n请以管理员身份运行 Korimo 后再试。");
     }
     return false;
 }

@@ -34,7 +34,8 @@ public:
     // The panels in docking order: pro_form, dir_form, log_form.
     using Panels = std::array<ui::PanelWindow*, 3>;
 
-    frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host);
+    // `programPath` is the program file that "开机时启动" registers: this program's own unless a test says otherwise.
+    frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host, std::wstring programPath = ui::ModulePath());
 
     bool Load(int dpi, HICON bigIcon, HICON smallIcon);
 

@@ -67,7 +67,8 @@ TEST(AlertPopUp, WithoutAClickTheEleventhTickGivesTheDefaultAnswer) {
         shownAtStart = test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_TIME));
     });
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(box.outputbox(L"message", L"放过", L"关闭", L"强制关闭", 10, 1));
+    ASSERT_TRUE(box.outputbox(L"Korimo进程监视系统发现C:\\windows\\system32\\notepad.exe正在启动或正在被调用", L"放过",
+                              L"关闭", L"强制关闭", 10, 1));
     const DWORD waited = GetTickCount() - start;
     EXPECT_EQ(box.Ovalue, 1);
     EXPECT_EQ(box.Ot, -1);

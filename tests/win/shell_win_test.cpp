@@ -6,7 +6,9 @@
 
 #include <optional>
 
+#include "../support/desktop.h"
 #include "../support/tray_probe.h"
+#include "answerer.h"
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
@@ -221,4 +223,34 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     EXPECT_EQ(RunValue(), L"") << "unticking empties the value and keeps it";
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
     EXPECT_EQ(RunValue(), L"");
+}
+
+TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) {
+    app::TrayIcon tray;
+    procmon::pro_form pro;
+    filemon::dir_form dir;
+    alerts::log_form log;
+    RecordingHost host;
+    app::frmmain main{tray, {&pro, &dir, &log}, host, L"C:\\nowhere\\ghost.exe"};
+    ASSERT_TRUE(main.Load(96, nullptr, nullptr));
+    const std::wstring before = RunValue();
+
+    std::wstring said;
+    {
+        test::Answerer told(L"#32770", L"Korimo", [&](HWND box) {
+            said = test::WindowText(GetDlgItem(box, 0xFFFF));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
+    }
+    EXPECT_NE(said.find(L"无法设置开机时启动"), std::wstring::npos);
+    EXPECT_NE(said.find(L"C:\\nowhere\\ghost.EXE"), std::wstring::npos) << "the message names the path";
+    EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
+    EXPECT_EQ(RunValue(), before);
+
+    // The other two boxes rewrite the value silently: an empty value always goes in.
+    test::Answerer unexpected(L"#32770", L"Korimo", [](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, 1000);
+    SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
+    test::PumpFor(1100);
+    EXPECT_FALSE(unexpected.Acted());
 }
