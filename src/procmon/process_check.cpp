@@ -1,0 +1,83 @@
+#include "procmon/process_check.h"
+
+#include <unordered_set>
+
+#include "procmon/process_report.h"
+
+namespace korimo::procmon {
+
+namespace {
+std::unordered_set<std::wstring> TitlesOf(const std::vector<WindowEntry>& list) {
+    std::unordered_set<std::wstring> titles;
+    titles.reserve(list.size());
+    for (const WindowEntry& entry : list) titles.insert(entry.title);
+    return titles;
+}
+
+// Clears a flag when the check ends, however it ends.
+struct Running {
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+    bool& flag_;
+};
+} // namespace
+
+TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::vector<WindowEntry>& current) {
+    TitleChanges changes;
+    const auto before = TitlesOf(previous);
+    const auto now = TitlesOf(current);
+    for (std::size_t i = 0; i < current.size(); ++i)
+        if (!before.count(current[i].title)) changes.started.push_back(i);
+    for (std::size_t i = 0; i < previous.size(); ++i)
+        if (!now.count(previous[i].title)) changes.closed.push_back(i);
+    return changes;
+}
+
+void ProcessCheck::Baseline(CheckPlatform& platform) {
+    previous_.clear();
+    current_ = platform.ListWindows();
+    known_.clear();
+    for (const WindowEntry& entry : current_) known_[entry.window] = platform.LookUp(entry);
+}
+
+bool ProcessCheck::Run(CheckPlatform& platform) {
+    if (running_) return false;
+    Running guard(running_);
+    previous_ = std::move(current_);
+    current_ = platform.ListWindows();
+    const TitleChanges changes = CompareTitles(previous_, current_);
+    // Copies: a question waits inside ReportStarted, and nothing may change the lists under the loop.
+    const std::vector<WindowEntry> started = [&] {
+        std::vector<WindowEntry> list;
+        for (std::size_t i : changes.started) list.push_back(current_[i]);
+        return list;
+    }();
+    for (const WindowEntry& entry : started) ReportStarted(platform, entry);
+    if (platform.Settings().closeNotices)
+        for (std::size_t i : changes.closed) ReportClosed(platform, previous_[i]);
+    for (std::size_t i : changes.closed) known_.erase(previous_[i].window);
+    return true;
+}
+
+void ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& entry) {
+    const ProcessInfo info = platform.LookUp(entry);
+    known_[entry.window] = info;
+    platform.Report(L"开启进程", ProcessNotice(entry.title, info.path, info.pid),
+                    StartedLogEntry(entry.title, info.path, info.pid));
+    const CheckSettings settings = platform.Settings();
+    if (!settings.prompts) return;
+    const std::wstring image = ImageName(info.path);
+    for (const std::wstring& ignored : settings.ignored)
+        if (!ignored.empty() && ignored == image) return;
+    const int answer = platform.Ask(StartedQuestion(info.path));
+    if (answer == 2 || answer == 3) platform.CloseByImageName(image, answer == 3);
+}
+
+void ProcessCheck::ReportClosed(CheckPlatform& platform, const WindowEntry& entry) {
+    const auto known = known_.find(entry.window);
+    const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, L"SYSTEM"};
+    platform.Report(L"关闭进程", ProcessNotice(entry.title, info.path, info.pid),
+                    ClosedLogEntry(entry.title, info.path, info.pid));
+}
+
+} // namespace korimo::procmon

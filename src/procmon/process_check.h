@@ -1,0 +1,77 @@
+// The process check: compares the titled windows now open with those of the previous check, reports each new
+// title as a started process (tray notice, log entry and, if wanted, a question whose answer may close it) and,
+// if wanted, each title that has gone as a closed process. Platform-free: the walk, the lookups and the
+// reporting come through CheckPlatform.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace korimo::procmon {
+
+// One titled top-level window of the walk; each entry remembers its own window.
+struct WindowEntry {
+    std::wstring title;
+    std::uintptr_t window = 0;
+    bool operator==(const WindowEntry&) const = default;
+};
+
+struct ProcessInfo {
+    std::uint32_t pid = 0;
+    std::wstring path; // "SYSTEM" where it cannot be read
+};
+
+struct CheckSettings {
+    bool prompts = true;       // Check2(1): ask about every started process not on the ignore list
+    bool closeNotices = false; // Check2(2): report titles that have gone
+    std::array<std::wstring, 3> ignored; // captions of the ticked Check1 boxes; empty where a box is off
+};
+
+class CheckPlatform {
+public:
+    virtual std::vector<WindowEntry> ListWindows() = 0;
+    virtual ProcessInfo LookUp(const WindowEntry& entry) = 0;
+    virtual CheckSettings Settings() = 0;
+    virtual void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) = 0;
+    // Asks about a started process; returns the answer (1 let it run, 2 close, 3 force close; 0 none).
+    virtual int Ask(const std::wstring& message) = 0;
+    virtual void CloseByImageName(const std::wstring& imageName, bool forced) = 0;
+
+protected:
+    ~CheckPlatform() = default;
+};
+
+// Indices of the titles that are new in `current` and of those that have gone from `previous`. A title counts
+// as present in the other list only when it equals one of its titles exactly.
+struct TitleChanges {
+    std::vector<std::size_t> started;
+    std::vector<std::size_t> closed;
+};
+TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::vector<WindowEntry>& current);
+
+class ProcessCheck {
+public:
+    // The load step: the first list is the baseline, reported nowhere.
+    void Baseline(CheckPlatform& platform);
+    // One check. Returns false, doing nothing, while another check is still running (a tick that comes while a
+    // question waits for its answer).
+    bool Run(CheckPlatform& platform);
+
+    bool IsRunning() const { return running_; }
+    const std::vector<WindowEntry>& Current() const { return current_; }
+    const std::vector<WindowEntry>& Previous() const { return previous_; }
+
+private:
+    void ReportStarted(CheckPlatform& platform, const WindowEntry& entry);
+    void ReportClosed(CheckPlatform& platform, const WindowEntry& entry);
+
+    std::vector<WindowEntry> previous_;
+    std::vector<WindowEntry> current_;
+    std::unordered_map<std::uintptr_t, ProcessInfo> known_; // looked up once, when the window was first seen
+    bool running_ = false;
+};
+
+} // namespace korimo::procmon

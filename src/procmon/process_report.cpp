@@ -1,0 +1,52 @@
+#include "procmon/process_report.h"
+
+#include <cstdint>
+
+namespace korimo::procmon {
+
+std::wstring OneLine(std::wstring_view text) {
+    std::wstring line(text);
+    for (wchar_t& ch : line)
+        if (ch < 0x20 || ch == 0x7F || ch == 0x85 || ch == 0x2028 || ch == 0x2029) ch = L' ';
+    return line;
+}
+
+namespace {
+std::wstring Lines(std::wstring_view title, std::wstring_view path, std::uint32_t pid, const wchar_t* end) {
+    return L"标题：" + OneLine(title) + L"\r\n路径：" + OneLine(path) + L"\r\nPID：" + std::to_wstring(pid) + end;
+}
+} // namespace
+
+std::wstring ProcessNotice(std::wstring_view title, std::wstring_view path, std::uint32_t pid) {
+    return Lines(title, path, pid, L"");
+}
+
+std::wstring StartedLogEntry(std::wstring_view title, std::wstring_view path, std::uint32_t pid) {
+    return L"【开启进程】\r\n" + Lines(title, path, pid, L"\r\n");
+}
+
+std::wstring ClosedLogEntry(std::wstring_view title, std::wstring_view path, std::uint32_t pid) {
+    return L"【关闭进程】\r\n" + Lines(title, path, pid, L"\r\n");
+}
+
+std::wstring StartedQuestion(std::wstring_view path) {
+    return L"Korimo进程监视系统发现" + OneLine(path) + L"正在启动或正在被调用";
+}
+
+std::wstring ImageName(std::wstring_view path) {
+    const auto slash = path.find_last_of(L'\\');
+    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
+std::optional<std::wstring> TaskkillLine(std::wstring_view imageName, bool forced) {
+    if (imageName.empty()) return std::nullopt;
+    std::wstring quoted;
+    for (wchar_t ch : imageName) {
+        if (ch < 0x20 || ch == 0x7F || ch == L'"') return std::nullopt;
+        quoted += ch;
+        if (ch == L'%') quoted += L'%'; // a batch file would expand %name%
+    }
+    return std::wstring(forced ? L"taskkill /F /IM \"" : L"taskkill /IM \"") + quoted + L"\"\r\n";
+}
+
+} // namespace korimo::procmon

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "procmon/period.h"
+#include "procmon/process_check.h"
+#include "procmon/process_report.h"
+
+using namespace korimo::procmon;
+
+namespace {
+
+struct Reported {
+    std::wstring title, text, entry;
+};
+
+class FakeDesktop final : public CheckPlatform {
+public:
+    std::vector<WindowEntry> windows;
+    std::map<std::uintptr_t, ProcessInfo> processes;
+    CheckSettings settings;
+    std::vector<int> answers; // given in turn to the questions
+    std::vector<Reported> reports;
+    std::vector<std::wstring> questions;
+    std::vector<std::pair<std::wstring, bool>> closed;
+    int lookups = 0;
+    std::function<void()> duringQuestion;
+
+    void Open(std::wstring title, std::uintptr_t window, std::wstring path, std::uint32_t pid) {
+        windows.push_back({std::move(title), window});
+        processes[window] = {pid, std::move(path)};
+    }
+    void Close(std::uintptr_t window) {
+        std::erase_if(windows, [&](const WindowEntry& e) { return e.window == window; });
+    }
+
+    std::vector<WindowEntry> ListWindows() override { return windows; }
+    ProcessInfo LookUp(const WindowEntry& entry) override {
+        ++lookups;
+        const auto found = processes.find(entry.window);
+        return found != processes.end() ? found->second : ProcessInfo{0, L"SYSTEM"};
+    }
+    CheckSettings Settings() override { return settings; }
+    void Report(const std::wstring& title, const std::wstring& text, const std::wstring& entry) override {
+        reports.push_back({title, text, entry});
+    }
+    int Ask(const std::wstring& message) override {
+        questions.push_back(message);
+        if (duringQuestion) duringQuestion();
+        if (answers.empty()) return 1;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    void CloseByImageName(const std::wstring& image, bool forced) override { closed.push_back({image, forced}); }
+};
+
+class ProcessCheckTest : public testing::Test {
+protected:
+    void SetUp() override {
+        desktop.Open(L"Default IME", 1, L"C:\\windows\\explorer.exe", 8);
+        desktop.Open(L"abc", 2, L"C:\\apps\\abc.exe", 9);
+        desktop.settings.ignored = {L"Explorer.EXE", L"Iexplore.EXE", L"Iexplore.exe"};
+        check.Baseline(desktop);
+    }
+    FakeDesktop desktop;
+    ProcessCheck check;
+};
+
+} // namespace
+
+TEST_F(ProcessCheckTest, BaselineAndAnUnchangedDesktopReportNothingAndLookNothingUp) {
+    EXPECT_TRUE(desktop.reports.empty());
+    const int lookups = desktop.lookups;
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_TRUE(desktop.reports.empty());
+    EXPECT_EQ(desktop.lookups, lookups) << "a title that was already there was looked up again";
+}
+
+TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
+    desktop.Open(L"记事本 - 无标题", 3, L"C:\\程序\\notepad.exe", 40);
+    desktop.answers = {2};
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_EQ(desktop.reports.size(), 1u);
+    EXPECT_EQ(desktop.reports[0].title, L"开启进程");
+    EXPECT_EQ(desktop.reports[0].text, L"标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40");
+    EXPECT_EQ(desktop.reports[0].entry, L"【开启进程】\r\n标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40\r\n");
+    ASSERT_EQ(desktop.questions.size(), 1u);
+    EXPECT_EQ(desktop.questions[0], L"Korimo进程监视系统发现C:\\程序\\notepad.exe正在启动或正在被调用");
+    EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"notepad.exe", false}}));
+}
+
+TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
+    desktop.Open(L"a", 4, L"C:\\apps\\a.exe", 41);   // occurs inside "abc"
+    desktop.Open(L"abc", 5, L"C:\\apps\\abc.exe", 42); // a second window with a title already open
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_EQ(desktop.reports.size(), 1u);
+    EXPECT_NE(desktop.reports[0].entry.find(L"标题：a\r\n"), std::wstring::npos);
+}
+
+TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAtATime) {
+    desktop.Open(L"one", 6, L"C:\\x\\one.exe", 50);
+    desktop.Open(L"two", 7, L"C:\\x\\two.exe", 51);
+    desktop.Open(L"three", 8, L"C:\\x\\three.exe", 52);
+    desktop.answers = {3, 1, 0};
+    bool nestedRan = true;
+    desktop.duringQuestion = [&] { nestedRan = check.Run(desktop); }; // a tick while the question waits
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_FALSE(nestedRan) << "a second check started while a question waited";
+    EXPECT_EQ(desktop.questions.size(), 3u);
+    EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"one.exe", true}}));
+    EXPECT_FALSE(check.IsRunning());
+    EXPECT_TRUE(check.Run(desktop)) << "the next free tick checks";
+}
+
+TEST_F(ProcessCheckTest, PromptsOffOrAnIgnoredImageNameStillReportButDoNotAsk) {
+    desktop.Open(L"shell", 9, L"C:\\windows\\Explorer.EXE", 60);
+    desktop.Open(L"shell2", 10, L"C:\\windows\\explorer.exe", 61); // letter case differs: asked
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_EQ(desktop.reports.size(), 2u);
+    EXPECT_EQ(desktop.questions.size(), 1u);
+    EXPECT_NE(desktop.questions[0].find(L"explorer.exe"), std::wstring::npos);
+
+    desktop.settings.prompts = false;
+    desktop.Open(L"quiet", 11, L"C:\\x\\quiet.exe", 62);
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_EQ(desktop.reports.size(), 3u);
+    EXPECT_EQ(desktop.questions.size(), 1u);
+
+    desktop.settings.ignored = {L"", L"", L""}; // boxes off ignore nothing
+    desktop.settings.prompts = true;
+    desktop.Open(L"shell3", 12, L"C:\\windows\\Explorer.EXE", 63);
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_EQ(desktop.questions.size(), 2u);
+}
+
+TEST_F(ProcessCheckTest, ClosedWindowsAreReportedOnlyWithCloseNoticesOnWithWhatWasKnown) {
+    desktop.Close(2);
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_TRUE(desktop.reports.empty());
+
+    desktop.settings.closeNotices = true;
+    desktop.settings.prompts = false;
+    desktop.Open(L"renamed", 13, L"C:\\x\\r.exe", 70);
+    ASSERT_TRUE(check.Run(desktop));
+    desktop.windows.back().title = L"renamed - page 2"; // a title that changes: closed old, started new
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_EQ(desktop.reports.size(), 3u);
+    EXPECT_EQ(desktop.reports[1].title, L"开启进程");
+    EXPECT_EQ(desktop.reports[2].title, L"关闭进程");
+    EXPECT_EQ(desktop.reports[2].entry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+}
+
+TEST_F(ProcessCheckTest, MoreThan250TitlesAreHandledWhole) {
+    for (int i = 0; i < 400; ++i) desktop.Open(L"w" + std::to_wstring(i), 100 + i, L"C:\\x\\w.exe", 80);
+    desktop.settings.prompts = false;
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_EQ(desktop.reports.size(), 400u);
+}
+
+TEST(ProcessReport, ControlCharactersInTitlesCannotSplitOrForgeAnEntry) {
+    const std::wstring entry = StartedLogEntry(L"evil\r\n【关闭进程】\r\n标题：x", L"C:\\a\tb.exe", 1);
+    EXPECT_EQ(entry, L"【开启进程】\r\n标题：evil  【关闭进程】  标题：x\r\n路径：C:\\a b.exe\r\nPID：1\r\n");
+    EXPECT_EQ(OneLine(L"a\u2028b\x7f"), L"a b ");
+}
+
+TEST(ProcessReport, ImageNameIsThePartAfterTheLastBackslash) {
+    EXPECT_EQ(ImageName(L"C:\\Windows\\notepad.exe"), L"notepad.exe");
+    EXPECT_EQ(ImageName(L"SYSTEM"), L"SYSTEM");
+    EXPECT_EQ(ImageName(L"C:\\程序\\我的 程序.exe"), L"我的 程序.exe");
+}
+
+TEST(TaskkillLine, QuotedWithASpaceAfterTaskkillAndNothingElseCanRun) {
+    EXPECT_EQ(TaskkillLine(L"notepad.exe", false), L"taskkill /IM \"notepad.exe\"\r\n");
+    EXPECT_EQ(TaskkillLine(L"notepad.exe", true), L"taskkill /F /IM \"notepad.exe\"\r\n");
+    EXPECT_EQ(TaskkillLine(L"my app.exe", false), L"taskkill /IM \"my app.exe\"\r\n");
+    EXPECT_EQ(TaskkillLine(L"a&del x.exe", false), L"taskkill /IM \"a&del x.exe\"\r\n"); // & is inert in quotes
+    EXPECT_EQ(TaskkillLine(L"%PATH%.exe", false), L"taskkill /IM \"%%PATH%%.exe\"\r\n");
+    EXPECT_FALSE(TaskkillLine(L"a\".exe & calc", false));
+    EXPECT_FALSE(TaskkillLine(L"a\r\ncalc.exe", false));
+    EXPECT_FALSE(TaskkillLine(L"", true));
+}
+
+TEST(Period, TheNumberAtTheStartOfTheText) {
+    EXPECT_EQ(ParsePeriod(L"200").milliseconds, 200u);
+    EXPECT_EQ(ParsePeriod(L"1500ms").milliseconds, 1500u);
+    EXPECT_EQ(ParsePeriod(L"abc").milliseconds, 0u);
+    EXPECT_EQ(ParsePeriod(L"").milliseconds, 0u);
+    EXPECT_EQ(ParsePeriod(L"  1 5 0 0").milliseconds, 1500u);
+    EXPECT_EQ(ParsePeriod(L"2.5").milliseconds, 2u);
+    EXPECT_EQ(ParsePeriod(L"3.5").milliseconds, 4u);
+    EXPECT_EQ(ParsePeriod(L"999.7x").milliseconds, 1000u);
+    EXPECT_EQ(ParsePeriod(L"1e3").milliseconds, 1000u);
+    EXPECT_EQ(ParsePeriod(L"15e").milliseconds, 15u);
+    EXPECT_EQ(ParsePeriod(L"1.2.3").milliseconds, 1u);
+}
+
+TEST(Period, OutsideWhatATimerTakesIsBroughtToTheNearestEnd) {
+    EXPECT_EQ(ParsePeriod(L"65535").milliseconds, 65535u);
+    EXPECT_FALSE(ParsePeriod(L"65535").clamped);
+    EXPECT_EQ(ParsePeriod(L"70000").milliseconds, 65535u);
+    EXPECT_TRUE(ParsePeriod(L"70000").clamped);
+    EXPECT_EQ(ParsePeriod(L"-5").milliseconds, 0u);
+    EXPECT_TRUE(ParsePeriod(L"-5").clamped);
+    EXPECT_EQ(ParsePeriod(L"1e400").milliseconds, 65535u);
+    EXPECT_EQ(ParsePeriod(L"-").milliseconds, 0u);
+}
