@@ -47,7 +47,8 @@ for dpi in 96 144; do
     click_twips "$win" 7807 4927; shoot "$win" "$out/log-panel-$dpi.png" "$panel"
     click_twips "$win" 8887 4927
     click_twips "$win" 8827 4447
-    about=$(xdotool search --onlyvisible --name '^关于 Korimo$' | head -1)
+    about=$(xdotool search --onlyvisible --classname korimo.exe | while read -r w; do
+        eval "$(xdotool getwindowgeometry --shell "$w")"; [ "$WIDTH" = $((9600 * dpi / 1440)) ] && echo "$w" && break; done)
     if [ -n "$about" ]; then shoot "$about" "$out/about-$dpi.png" 0; else korimo_log "no about box"; fi
     wineserver -k; sleep 1
     kill "$KORIMO_XVFB_PID" 2>/dev/null; wait "$KORIMO_XVFB_PID" 2>/dev/null; KORIMO_XVFB_PID=""

@@ -34,7 +34,9 @@ void log_form::Configure(std::wstring appFolder, std::function<bool()> autoSaveO
     autoSaveOn_ = std::move(autoSaveOn);
 }
 
-ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"日志", kLogWidthTwips, kLogHeightTwips}; }
+// No title: the panel loads after the process monitor's baseline, and a titled window of our own would be
+// reported by the first check as a newly started program.
+ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"", kLogWidthTwips, kLogHeightTwips}; }
 
 HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1 : IDC_LOG_TEXT); }
 

@@ -67,6 +67,17 @@ bool App::LoadMainWindow() {
 
     tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
     log_.Configure(appFolder_, [this] { return main_.AutoSaveLogOn(); });
+    pro_.Configure({
+        [this](const std::wstring& title, const std::wstring& text) {
+            tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
+        },
+        [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
+        [this](const std::wstring& message) -> int {
+            alerts::Frm_Outputbox& alert = Alert();
+            return alert.outputbox(message, L"放过", L"关闭", L"强制关闭", 10, 1) ? alert.Ovalue : 0;
+        },
+        appFolder_,
+    });
     tray_.AddTrayIcon();
     // The file monitor first, then the process monitor (its baseline), then the log.
     if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) return false;

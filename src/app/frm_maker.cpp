@@ -40,7 +40,8 @@ constexpr CreditLine kCredits[] = {
 
 bool frm_maker::Show(int dpi) {
     if (!IsLoaded()) {
-        if (!CreateFaced({L"Korimo.frm_maker"}, L"关于 Korimo", kWidthTwips, kHeightTwips, dpi)) return false;
+        // No title: opening the box must not make the process monitor report Korimo as a started program.
+        if (!CreateFaced({L"Korimo.frm_maker"}, L"", kWidthTwips, kHeightTwips, dpi)) return false;
         titleFont_ = ui::CreateUiFont(dpi, 28, true);
         lineFont_ = ui::CreateUiFont(dpi, 11);
         const ui::PixelRect own = ScreenRect();

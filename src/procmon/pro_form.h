@@ -1,13 +1,59 @@
-// The process monitor panel: the list of titled windows and the settings of the process check.
+// The process monitor panel: its settings, the check period, the window list and the check on its timer.
 #pragma once
 
+#include <functional>
+#include <string>
+
+#include "procmon/process_check.h"
 #include "ui/panel_window.h"
 
 namespace korimo::procmon {
 
-class pro_form final : public ui::PanelWindow {
+// What the process monitor uses of the rest of the program.
+struct ProcessMonitorServices {
+    std::function<void(const std::wstring& title, const std::wstring& text)> notice; // the tray
+    std::function<void(const std::wstring& entry)> log;                               // the event log
+    std::function<int(const std::wstring& message)> ask; // the alert pop-up; 0 when it gives no answer
+    std::wstring appFolder;                                // where the batch file goes
+};
+
+class pro_form final : public ui::PanelWindow, private CheckPlatform {
+public:
+    void Configure(ProcessMonitorServices services) { services_ = std::move(services); }
+
+    void prodo_Click();      // runs the check, whatever the automatic monitoring
+    void cmdRefresh_Click(); // refreshes the window list
+    void process_Click();    // shows the process of the selected entry
+    void protextt_Change();  // the period follows the box
+
+    unsigned PeriodMs() const { return periodMs_; }
+    const ProcessCheck& Check() const { return check_; }
+
 protected:
-    ui::PanelInfo Info() const override { return {L"Korimo.pro_form", L"进程监视", 9615, 3150}; }
+    ui::PanelInfo Info() const override;
+    void OnLoad() override;
+    void OnUnload(ui::UnloadMode mode) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // CheckPlatform
+    std::vector<WindowEntry> ListWindows() override;
+    ProcessInfo LookUp(const WindowEntry& entry) override;
+    CheckSettings Settings() override;
+    void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) override;
+    int Ask(const std::wstring& message) override;
+    void CloseByImageName(const std::wstring& imageName, bool forced) override;
+
+    void ShowList(const std::vector<WindowEntry>& windows);
+    void ShowDetails(const ProcessInfo& info);
+    void SetPeriod(unsigned milliseconds);
+    bool Ticked(int id) const;
+    void OnTimer();
+
+    ProcessMonitorServices services_;
+    ProcessCheck check_;
+    std::vector<WindowEntry> shownList_;
+    unsigned periodMs_ = 0;
 };
 
 } // namespace korimo::procmon

@@ -36,6 +36,17 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
     case ControlKind::Swatch:
         style |= SS_NOTIFY | WS_BORDER | WS_CLIPSIBLINGS;
         break;
+    case ControlKind::TextBox:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+        break;
+    case ControlKind::ListBox:
+        cls = L"LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+        break;
+    case ControlKind::Frame:
+        style |= SS_SUNKEN;
+        break;
     }
     const PixelRect r = ControlRect(spec, dpi_);
     const std::wstring caption(spec.caption);

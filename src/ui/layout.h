@@ -14,6 +14,9 @@ enum class ControlKind {
     TextView,        // read-only multi-line text, both scroll bars: lines are not wrapped
     WrappedTextView, // read-only multi-line text, vertical scroll bar: lines wrap at the view's width
     Swatch,          // a clickable square showing a colour
+    TextBox,         // one line the user types into
+    ListBox,
+    Frame,           // a sunken panel that other controls sit on
 };
 
 struct ControlSpec {

@@ -11,7 +11,11 @@ namespace korimo::e2e {
 
 namespace {
 std::wstring programPath;
-}
+std::wstring titledWindowPath;
+} // namespace
+
+void SetTitledWindowPath(std::wstring path) { titledWindowPath = test::WindowsPath(path); }
+const std::wstring& TitledWindowPath() { return titledWindowPath; }
 
 void SetProgramPath(std::wstring path) { programPath = test::WindowsPath(path); }
 

@@ -9,6 +9,10 @@ namespace korimo::e2e {
 
 inline constexpr wchar_t kTrayTip[] = L"Korimo 正在保护你的电脑...";
 
+// Set once from the command line: the program that opens a titled window for the process monitor to notice.
+void SetTitledWindowPath(std::wstring path);
+const std::wstring& TitledWindowPath();
+
 // Set once from the command line: the korimo.exe under test.
 void SetProgramPath(std::wstring path);
 const std::wstring& ProgramPath();

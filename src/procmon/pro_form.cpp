@@ -1,0 +1,164 @@
+#include "procmon/pro_form.h"
+
+#include <windowsx.h>
+
+#include "procmon/close_by_image_win.h"
+#include "procmon/period.h"
+#include "procmon/pro_form_layout.h"
+#include "procmon/window_list_win.h"
+
+namespace korimo::procmon {
+
+namespace {
+constexpr UINT_PTR kProTimer = 1;
+
+std::wstring ListText(const std::vector<WindowEntry>& list) {
+    std::wstring text;
+    for (const WindowEntry& entry : list) text += entry.title + L"\r\n";
+    return text;
+}
+} // namespace
+
+ui::PanelInfo pro_form::Info() const { return {L"Korimo.pro_form", L"进程监视", kProWidthTwips, kProHeightTwips}; }
+
+void pro_form::OnLoad() {
+    for (const ui::ControlSpec& spec : ProControls()) CreateControl(spec);
+    SetWindowPos(Control(IDC_PRO_PICTURE1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (int id : {IDC_PRO_CHECK2_0, IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_0, IDC_PRO_CHECK1_1, IDC_PRO_CHECK1_2})
+        Button_SetCheck(Control(id), BST_CHECKED);
+    check_.Baseline(*this);
+    SetPeriod(kInitialPeriodMs);
+}
+
+void pro_form::OnUnload(ui::UnloadMode) { KillTimer(Hwnd(), kProTimer); }
+
+bool pro_form::Ticked(int id) const { return Button_GetCheck(Control(id)) != BST_UNCHECKED; }
+
+CheckSettings pro_form::Settings() {
+    CheckSettings settings;
+    settings.prompts = Ticked(IDC_PRO_CHECK2_1);
+    settings.closeNotices = Ticked(IDC_PRO_CHECK2_2);
+    for (int k = 0; k < 3; ++k) {
+        wchar_t caption[64]{};
+        GetWindowTextW(Control(IDC_PRO_CHECK1_0 + k), caption, 64);
+        if (Ticked(IDC_PRO_CHECK1_0 + k)) settings.ignored[k] = caption;
+    }
+    return settings;
+}
+
+// The list box and the two list texts show what the check saw; they are rewritten only when it changed, so
+// that a check with nothing new costs little more than the walk itself.
+void pro_form::ShowList(const std::vector<WindowEntry>& windows) {
+    if (!IsLoaded() || windows == shownList_) return;
+    HWND list = Control(IDC_PRO_PROCESS);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListBox_ResetContent(list);
+    for (const WindowEntry& entry : windows) {
+        const int index = ListBox_AddString(list, entry.title.c_str());
+        ListBox_SetItemData(list, index, static_cast<LPARAM>(entry.window));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    SetWindowTextW(Control(IDC_PRO_PROTEXT0), ListText(shownList_).c_str());
+    SetWindowTextW(Control(IDC_PRO_PROTEXT1), ListText(windows).c_str());
+    shownList_ = windows;
+}
+
+std::vector<WindowEntry> pro_form::ListWindows() {
+    std::vector<WindowEntry> windows = GetOpenWindowNames();
+    ShowList(windows);
+    return windows;
+}
+
+void pro_form::ShowDetails(const ProcessInfo& info) {
+    if (!IsLoaded()) return;
+    SetWindowTextW(Control(IDC_PRO_PROCESSID), std::to_wstring(info.pid).c_str());
+    SetWindowTextW(Control(IDC_PRO_PATH), info.path.c_str());
+}
+
+ProcessInfo pro_form::LookUp(const WindowEntry& entry) {
+    const ProcessInfo info = LookUpWindow(reinterpret_cast<HWND>(entry.window));
+    if (IsLoaded()) { // the entry is selected and its process shown, as a click on it would
+        HWND list = Control(IDC_PRO_PROCESS);
+        const int count = ListBox_GetCount(list);
+        for (int i = 0; i < count; ++i)
+            if (static_cast<std::uintptr_t>(ListBox_GetItemData(list, i)) == entry.window) {
+                ListBox_SetCurSel(list, i);
+                break;
+            }
+    }
+    ShowDetails(info);
+    return info;
+}
+
+void pro_form::Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) {
+    if (services_.notice) services_.notice(noticeTitle, noticeText);
+    if (services_.log) services_.log(logEntry);
+}
+
+int pro_form::Ask(const std::wstring& message) { return services_.ask ? services_.ask(message) : 0; }
+
+void pro_form::CloseByImageName(const std::wstring& imageName, bool forced) {
+    procmon::CloseByImageName(Hwnd(), services_.appFolder, imageName, forced);
+}
+
+void pro_form::prodo_Click() { check_.Run(*this); }
+
+void pro_form::cmdRefresh_Click() {
+    ListWindows();
+    ListBox_SetCurSel(Control(IDC_PRO_PROCESS), -1); // a fresh list has nothing selected
+}
+
+void pro_form::process_Click() {
+    HWND list = Control(IDC_PRO_PROCESS);
+    const int selected = ListBox_GetCurSel(list);
+    if (selected < 0) return;
+    ShowDetails(LookUpWindow(reinterpret_cast<HWND>(ListBox_GetItemData(list, selected))));
+}
+
+void pro_form::SetPeriod(unsigned milliseconds) {
+    periodMs_ = milliseconds;
+    if (milliseconds == 0)
+        KillTimer(Hwnd(), kProTimer); // an empty box stops the automatic checks
+    else
+        SetTimer(Hwnd(), kProTimer, milliseconds, nullptr);
+}
+
+void pro_form::protextt_Change() {
+    wchar_t text[256]{};
+    GetWindowTextW(Control(IDC_PRO_PROTEXTT), text, 256);
+    SetPeriod(ParsePeriod(text).milliseconds);
+}
+
+void pro_form::OnTimer() {
+    if (Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
+}
+
+LRESULT pro_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kProTimer) OnTimer();
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_PRO_PRODO:
+            if (HIWORD(wParam) == BN_CLICKED) prodo_Click();
+            break;
+        case IDC_PRO_CMDREFRESH:
+            if (HIWORD(wParam) == BN_CLICKED) cmdRefresh_Click();
+            break;
+        case IDC_PRO_PROCESS:
+            if (HIWORD(wParam) == LBN_SELCHANGE) process_Click();
+            break;
+        case IDC_PRO_PROTEXTT:
+            if (HIWORD(wParam) == EN_CHANGE) protextt_Change();
+            break;
+        default:
+            break;
+        }
+        return 0;
+    default:
+        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+} // namespace korimo::procmon

@@ -1,0 +1,80 @@
+#include "procmon/window_list_win.h"
+
+#include <psapi.h>
+
+namespace korimo::procmon {
+
+namespace {
+class ProcessHandle {
+public:
+    ProcessHandle(DWORD access, DWORD processId) : handle_(OpenProcess(access, FALSE, processId)) {}
+    ~ProcessHandle() {
+        if (handle_) CloseHandle(handle_);
+    }
+    ProcessHandle(const ProcessHandle&) = delete;
+    ProcessHandle& operator=(const ProcessHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+std::wstring MainModulePath(DWORD processId) {
+    ProcessHandle process(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, processId);
+    if (!process.Get()) return {};
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (!EnumProcessModules(process.Get(), &module, sizeof(module), &needed) || !module) return {};
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameExW(process.Get(), module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size() - 1) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring ImagePathLimited(DWORD processId) {
+    ProcessHandle process(PROCESS_QUERY_LIMITED_INFORMATION, processId);
+    if (!process.Get()) return {};
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process.Get(), 0, path.data(), &length)) return {};
+    path.resize(length);
+    return path;
+}
+
+std::wstring TitleOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
+    title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), length + 1)));
+    return title;
+}
+} // namespace
+
+std::vector<WindowEntry> GetOpenWindowNames() {
+    std::vector<WindowEntry> windows;
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        std::wstring title = TitleOf(window);
+        if (!title.empty()) windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window)});
+    }
+    return windows;
+}
+
+ProcessInfo LookUpWindow(HWND window) {
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId)) return {0, L"SYSTEM"};
+    return {processId, GetProcessPathByProcessID(processId)};
+}
+
+std::wstring GetProcessPathByProcessID(DWORD processId) {
+    std::wstring path = MainModulePath(processId);
+    if (path.empty()) path = ImagePathLimited(processId);
+    return path.empty() ? L"SYSTEM" : path;
+}
+
+} // namespace korimo::procmon

@@ -1,0 +1,203 @@
+// The process monitor in the real korimo.exe: a test program opens a window titled in Chinese; Korimo logs it,
+// asks about it, and closes it through its batch file as the user answers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "../support/desktop.h"
+#include "../support/tray_probe.h"
+#include "alerts/frm_outputbox_layout.h"
+#include "alerts/log_form_layout.h"
+#include "app/frmmain_layout.h"
+#include "korimo_process.h"
+#include "procmon/pro_form_layout.h"
+
+using namespace korimo;
+using namespace korimo::e2e;
+
+namespace {
+
+// A program with one titled window; ended at the end of the test if Korimo did not end it.
+class TitledProgram {
+public:
+    TitledProgram(const std::wstring& path, const std::wstring& title) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        std::wstring commandLine = L"\"" + path + L"\" \"" + title + L"\"";
+        started_ = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &info_);
+    }
+    ~TitledProgram() {
+        if (!started_) return;
+        if (!HasExited()) TerminateProcess(info_.hProcess, 1);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    bool Started() const { return started_; }
+    DWORD Pid() const { return info_.dwProcessId; }
+    bool HasExited(DWORD timeoutMs = 0) const { return test::WaitForExit(info_.hProcess, timeoutMs); }
+
+private:
+    PROCESS_INFORMATION info_{};
+    bool started_ = false;
+};
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::wstring Question(const std::wstring& path) { return L"Korimo进程监视系统发现" + path + L"正在启动或正在被调用"; }
+
+class ProcessMonitorTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::remove(Batch());
+        ASSERT_TRUE(korimo.Start());
+    }
+
+    static std::filesystem::path Batch() { return std::filesystem::path(ProgramFolder()) / L"tasklill.bat"; }
+
+    HWND Popup() const {
+        HWND popup = korimo.Panel(L"Korimo.Frm_Outputbox");
+        return popup && IsWindowVisible(popup) ? popup : nullptr;
+    }
+
+    // Waits for the question with this message; questions about other programs (such as the console of the
+    // batch file) are let pass.
+    HWND WaitForQuestion(const std::wstring& message, DWORD timeoutMs = 8000) {
+        HWND found = nullptr;
+        test::WaitFor(
+            [&] {
+                HWND popup = Popup();
+                if (!popup) return false;
+                if (test::ControlText(GetDlgItem(popup, alerts::IDC_OUT_MSGLABEL)) == message) return (found = popup) != nullptr;
+                PostMessageW(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1), BM_CLICK, 0, 0);
+                Sleep(300);
+                return false;
+            },
+            timeoutMs);
+        return found;
+    }
+
+    std::wstring LogText() const {
+        HWND log = korimo.Panel(L"Korimo.log_form");
+        Sleep(300); // the views catch up with the log within a tenth of a second
+        return test::ControlText(GetDlgItem(log, alerts::IDC_LOG_TEXT));
+    }
+
+    HWND ProControl(int id) const { return GetDlgItem(korimo.Panel(L"Korimo.pro_form"), id); }
+
+    void OpenProcessPanel() {
+        const auto icon = test::FindTrayIcon(kTrayTip);
+        ASSERT_TRUE(icon);
+        test::DoubleClickTrayIcon(*icon);
+        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Main()); }, 5000));
+        test::ClickWindow(GetDlgItem(korimo.Main(), app::IDC_COMMAND1));
+        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Panel(L"Korimo.pro_form")); }, 3000));
+    }
+
+    void LetEveryQuestionPass(DWORD forMs) {
+        test::WaitFor(
+            [&] {
+                if (HWND popup = Popup()) PostMessageW(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1), BM_CLICK, 0, 0);
+                return false;
+            },
+            forMs, 200);
+    }
+
+    KorimoProcess korimo;
+};
+
+} // namespace
+
+TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitely) {
+    TitledProgram program(TitledWindowPath(), L"测试窗口-甲");
+    ASSERT_TRUE(program.Started());
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup) << "no question about the test program";
+    EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1)), L"放过");
+    EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2)), L"关闭");
+    EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3)), L"强制关闭");
+    EXPECT_NE(LogText().find(L"【开启进程】\r\n标题：测试窗口-甲\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
+                             std::to_wstring(program.Pid()) + L"\r\n"),
+              std::wstring::npos);
+
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(Batch()); }, 5000));
+    EXPECT_EQ(ReadBytes(Batch()), "taskkill /IM \"titled_window.exe\"\r\n");
+    EXPECT_TRUE(program.HasExited(15000)) << "the polite close did not end the program";
+    LetEveryQuestionPass(500);
+}
+
+TEST_F(ProcessMonitorTest, ForceCloseWritesTheForcedLineAndEndsTheProgram) {
+    TitledProgram program(TitledWindowPath(), L"测试窗口-乙");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
+    EXPECT_TRUE(program.HasExited(15000));
+    EXPECT_EQ(ReadBytes(Batch()), "taskkill /F /IM \"titled_window.exe\"\r\n");
+    LetEveryQuestionPass(500);
+}
+
+TEST_F(ProcessMonitorTest, AQuestionLeftUnansweredLetsTheProgramRun) {
+    TitledProgram program(TitledWindowPath(), L"测试窗口-丙");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(popup); }, 14000)) << "the countdown did not answer";
+    Sleep(1500);
+    EXPECT_FALSE(program.HasExited());
+    EXPECT_FALSE(std::filesystem::exists(Batch()));
+}
+
+TEST_F(ProcessMonitorTest, WithAutomaticMonitoringOffOnlyTheCheckButtonReports) {
+    OpenProcessPanel();
+    test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_0));
+    test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_2)); // and closed programs are reported
+    TitledProgram program(TitledWindowPath(), L"测试窗口-丁");
+    Sleep(3000);
+    EXPECT_FALSE(Popup()) << "a check ran with automatic monitoring off";
+    EXPECT_EQ(LogText().find(L"测试窗口-丁"), std::wstring::npos);
+
+    test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()), 5000);
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
+    ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 3000));
+
+    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.Pid()), 0);
+    ASSERT_TRUE(program.HasExited(5000));
+    test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
+    EXPECT_TRUE(test::WaitFor([&] { return LogText().find(L"【关闭进程】\r\n标题：测试窗口-丁\r\n") != std::wstring::npos; },
+                              5000));
+}
+
+TEST_F(ProcessMonitorTest, AnEmptyPeriodStopsTheChecksAndANewOneStartsThem) {
+    HWND period = ProControl(procmon::IDC_PRO_PROTEXTT);
+    SendMessageW(period, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    TitledProgram program(TitledWindowPath(), L"测试窗口-戊");
+    Sleep(3000);
+    EXPECT_FALSE(Popup()) << "checks went on with an empty period";
+    SendMessageW(period, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"300"));
+    EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()), 5000)) << "the new period did not start the checks";
+    LetEveryQuestionPass(500);
+}
+
+TEST_F(ProcessMonitorTest, TheIgnoreListComparesImageNamesCaseSensitively) {
+    const std::filesystem::path folder = std::filesystem::path(ProgramFolder()) / L"ignore";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path ignored = folder / L"Explorer.EXE", asked = folder / L"lower" / L"explorer.exe";
+    std::filesystem::create_directories(folder / L"lower");
+    std::filesystem::copy_file(TitledWindowPath(), ignored, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(TitledWindowPath(), asked, std::filesystem::copy_options::overwrite_existing);
+
+    TitledProgram quiet(ignored.wstring(), L"测试窗口-己");
+    EXPECT_FALSE(WaitForQuestion(Question(ignored.wstring()), 4000)) << "an ignored image name was asked about";
+    EXPECT_NE(LogText().find(L"标题：测试窗口-己"), std::wstring::npos) << "but it is still logged";
+
+    TitledProgram other(asked.wstring(), L"测试窗口-庚"); // the same name in other letters is asked about
+    EXPECT_TRUE(WaitForQuestion(Question(asked.wstring()), 5000));
+    LetEveryQuestionPass(500);
+}
