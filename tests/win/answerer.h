@@ -78,3 +78,11 @@ inline void PumpFor(DWORD ms) {
 }
 
 } // namespace korimo::test
+
+namespace korimo::test {
+inline std::wstring ControlTextOf(HWND control) {
+    wchar_t text[1024]{};
+    GetWindowTextW(control, text, 1024);
+    return text;
+}
+} // namespace korimo::test

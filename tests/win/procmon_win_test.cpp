@@ -1,0 +1,140 @@
+// The process monitor's Win32 layer for real: the window walk, the process lookup across processes, and the
+// batch file that closes a program, under Wine with code page 936.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "answerer.h"
+#include "procmon/close_by_image_win.h"
+#include "procmon/pro_form.h"
+#include "procmon/pro_form_layout.h"
+#include "procmon/window_list_win.h"
+#include "ui/window.h"
+
+using namespace korimo;
+
+namespace {
+
+struct Windows {
+    std::vector<HWND> list;
+    ~Windows() {
+        for (HWND window : list) DestroyWindow(window);
+    }
+    HWND Add(const std::wstring& title) {
+        list.push_back(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                       nullptr));
+        return list.back();
+    }
+};
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A copy of Wine's notepad under a Chinese name in a Chinese folder, started: a program with a window.
+struct ChineseNotepad {
+    ChineseNotepad() {
+        folder = std::filesystem::temp_directory_path() / (L"中文 文件夹" + std::to_wstring(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder);
+        path = folder / L"记事本.exe";
+        wchar_t system[MAX_PATH]{};
+        GetSystemDirectoryW(system, MAX_PATH);
+        std::filesystem::copy_file(std::filesystem::path(system) / L"notepad.exe", path,
+                                   std::filesystem::copy_options::overwrite_existing);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        std::wstring commandLine = L"\"" + path.wstring() + L"\"";
+        started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &info);
+        if (started) WaitForInputIdle(info.hProcess, 5000);
+    }
+    ~ChineseNotepad() {
+        if (started) {
+            TerminateProcess(info.hProcess, 0);
+            WaitForSingleObject(info.hProcess, 5000);
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::filesystem::path folder, path;
+    PROCESS_INFORMATION info{};
+    bool started = false;
+};
+
+} // namespace
+
+TEST(WindowWalk, ListsEveryTitledWindowAsItIsHoweverManyThereAre) {
+    Windows windows;
+    for (int i = 0; i < 300; ++i) windows.Add(L"한국어 ✓ 窗口 " + std::to_wstring(i));
+    HWND untitled = windows.Add(L"");
+    const auto listed = procmon::GetOpenWindowNames();
+    int found = 0;
+    for (const procmon::WindowEntry& entry : listed) {
+        EXPECT_NE(entry.window, reinterpret_cast<std::uintptr_t>(untitled));
+        if (entry.title.starts_with(L"한국어 ✓ 窗口 ")) {
+            const int n = std::stoi(entry.title.substr(8));
+            EXPECT_EQ(entry.window, reinterpret_cast<std::uintptr_t>(windows.list[n])) << "entry keeps its own window";
+            ++found;
+        }
+    }
+    EXPECT_EQ(found, 300);
+    const procmon::ProcessInfo own = procmon::LookUpWindow(windows.list[7]);
+    EXPECT_EQ(own.pid, GetCurrentProcessId());
+    EXPECT_EQ(own.path, ui::ModulePath());
+}
+
+TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIsSystem) {
+    ChineseNotepad notepad;
+    ASSERT_TRUE(notepad.started);
+    EXPECT_EQ(procmon::GetProcessPathByProcessID(notepad.info.dwProcessId), notepad.path.wstring());
+    EXPECT_EQ(procmon::GetProcessPathByProcessID(0xFFFFFFF0u), L"SYSTEM");
+    EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
+}
+
+TEST(CloseByImageName, TheBatchFileClosesTheProgramByItsChineseName) {
+    ChineseNotepad notepad;
+    ASSERT_TRUE(notepad.started);
+    const std::wstring folder = notepad.folder.wstring() + L"\\";
+    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, L"记事本.exe", true));
+    EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"), "taskkill /F /IM \"\xBC\xC7\xCA\xC2\xB1\xBE.exe\"\r\n");
+    EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
+}
+
+TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"korimo-unsafe";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder / L"tasklill.bat");
+    std::wstring said;
+    {
+        test::Answerer told(L"#32770", L"Korimo", [&](HWND box) {
+            wchar_t text[512]{};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            said = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", L"x\" & calc.exe", false));
+    }
+    EXPECT_NE(said.find(L"无法关闭进程"), std::wstring::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
+}
+
+TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
+    procmon::pro_form panel;
+    ASSERT_TRUE(panel.Load(96));
+    EXPECT_EQ(panel.PeriodMs(), 1000u) << "the box shows 200, but the period starts at 1000";
+    HWND box = GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXTT);
+    EXPECT_EQ(test::ControlTextOf(box), L"200");
+    for (const auto& [typed, period] : std::vector<std::pair<const wchar_t*, unsigned>>{
+             {L"1500ms", 1500}, {L"", 0}, {L"70000", 65535}, {L"-5", 0}, {L"2.5", 2}})
+    {
+        SetWindowTextW(box, typed);
+        EXPECT_EQ(panel.PeriodMs(), period) << std::wstring(typed).size();
+    }
+    panel.Unload();
+}
