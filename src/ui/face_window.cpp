@@ -45,7 +45,7 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
         break;
     case ControlKind::Frame:
-        style |= SS_SUNKEN;
+        style |= SS_SUNKEN | WS_CLIPSIBLINGS; // the controls on it stay visible when it repaints
         break;
     }
     const PixelRect r = ControlRect(spec, dpi_);
