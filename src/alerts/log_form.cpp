@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include <utility>
 #include <vector>
 
 #include "alerts/log_file_win.h"
@@ -71,19 +72,24 @@ void log_form::AppendLogEntry(std::wstring_view entry) {
 void log_form::FlushViews() {
     if (viewUpdatePending_ && IsLoaded()) KillTimer(Hwnd(), kViewTimer);
     viewUpdatePending_ = false;
-    if (!IsLoaded() || shown_ >= model_.Size()) return;
-    const std::wstring pending(model_.Since(shown_));
-    AppendToView(View(false), pending);
-    AppendToView(View(true), pending);
-    shown_ = model_.Size();
+    if (!IsLoaded()) return;
+    if (shown_ < model_.Size()) {
+        const std::wstring pending(model_.Since(shown_));
+        AppendToView(View(false), pending);
+        AppendToView(View(true), pending);
+        shown_ = model_.Size();
+    }
+    if (std::exchange(caretToEnd_, false)) {
+        HWND view = View(false);
+        const int end = GetWindowTextLengthW(view);
+        SendMessageW(view, EM_SETSEL, end, end);
+        SendMessageW(view, EM_SCROLLCARET, 0, 0);
+    }
 }
 
 void log_form::MoveCaretToEnd() {
-    FlushViews();
-    HWND view = View(false);
-    const int end = GetWindowTextLengthW(view);
-    SendMessageW(view, EM_SETSEL, end, end);
-    SendMessageW(view, EM_SCROLLCARET, 0, 0);
+    caretToEnd_ = true;
+    if (!viewUpdatePending_ && IsLoaded()) viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, kViewUpdateMs, nullptr);
 }
 
 // Adds text at the end of a view. A view whose caret is at the end follows the log; one where the user has

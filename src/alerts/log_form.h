@@ -24,7 +24,7 @@ public:
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);
     const LogModel& Log() const { return model_; }
-    // Brings both views up to date now and puts the caret of `text` at its end.
+    // Puts the caret of `text` at its end, scrolling the newest entry into view, with the next view update.
     void MoveCaretToEnd();
     void FlushViews();
 
@@ -57,6 +57,7 @@ private:
     LogModel model_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
+    bool caretToEnd_ = false;
     std::wstring appFolder_;
     std::function<bool()> autoSaveOn_;
     ui::Font viewFont_;

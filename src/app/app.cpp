@@ -67,6 +67,16 @@ bool App::LoadMainWindow() {
 
     tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
     log_.Configure(appFolder_, [this] { return main_.AutoSaveLogOn(); });
+    dir_.Configure({
+        [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
+        [this](const std::wstring& entry) {
+            log_.AppendLogEntry(entry);
+            log_.MoveCaretToEnd();
+        },
+        [this](const std::wstring& title, const std::wstring& text) {
+            tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
+        },
+    });
     pro_.Configure({
         [this](const std::wstring& title, const std::wstring& text) {
             tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);

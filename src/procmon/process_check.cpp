@@ -27,9 +27,9 @@ TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::
     const auto before = TitlesOf(previous);
     const auto now = TitlesOf(current);
     for (std::size_t i = 0; i < current.size(); ++i)
-        if (!before.count(current[i].title)) changes.started.push_back(i);
+        if (!current[i].own && !before.count(current[i].title)) changes.started.push_back(i);
     for (std::size_t i = 0; i < previous.size(); ++i)
-        if (!now.count(previous[i].title)) changes.closed.push_back(i);
+        if (!previous[i].own && !now.count(previous[i].title)) changes.closed.push_back(i);
     return changes;
 }
 

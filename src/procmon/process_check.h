@@ -16,6 +16,7 @@ namespace korimo::procmon {
 struct WindowEntry {
     std::wstring title;
     std::uintptr_t window = 0;
+    bool own = false; // a window of Korimo itself: listed, but never reported as a program started or closed
     bool operator==(const WindowEntry&) const = default;
 };
 
@@ -45,7 +46,8 @@ protected:
 };
 
 // Indices of the titles that are new in `current` and of those that have gone from `previous`. A title counts
-// as present in the other list only when it equals one of its titles exactly.
+// as present in the other list only when it equals one of its titles exactly. Korimo's own windows (its
+// dialogs, its pop-up) are not reported: Korimo would otherwise offer to close itself.
 struct TitleChanges {
     std::vector<std::size_t> started;
     std::vector<std::size_t> closed;

@@ -58,9 +58,13 @@ std::wstring TitleOf(HWND window) {
 
 std::vector<WindowEntry> GetOpenWindowNames() {
     std::vector<WindowEntry> windows;
+    const DWORD self = GetCurrentProcessId();
     for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
         std::wstring title = TitleOf(window);
-        if (!title.empty()) windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window)});
+        if (title.empty()) continue;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window), owner == self});
     }
     return windows;
 }

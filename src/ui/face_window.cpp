@@ -44,6 +44,10 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
         cls = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
         break;
+    case ControlKind::OptionButton:
+        cls = L"BUTTON";
+        style |= BS_AUTORADIOBUTTON | WS_TABSTOP | (spec.name.ends_with(L"(0)") ? WS_GROUP : 0);
+        break;
     case ControlKind::Frame:
         style |= SS_SUNKEN | WS_CLIPSIBLINGS; // the controls on it stay visible when it repaints
         break;

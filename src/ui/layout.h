@@ -17,6 +17,7 @@ enum class ControlKind {
     TextBox,         // one line the user types into
     ListBox,
     Frame,           // a sunken panel that other controls sit on
+    OptionButton,    // one of a group of round buttons; the group starts at the member named "(0)"
 };
 
 struct ControlSpec {

@@ -152,6 +152,17 @@ TEST_F(ProcessCheckTest, ClosedWindowsAreReportedOnlyWithCloseNoticesOnWithWhatW
     EXPECT_EQ(desktop.reports[2].entry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
 }
 
+TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
+    desktop.settings.closeNotices = true;
+    desktop.windows.push_back({L"保存日志", 20, true}); // its Save As dialog opens
+    desktop.processes[20] = {1, L"C:\\Tools\\korimo.exe"};
+    ASSERT_TRUE(check.Run(desktop));
+    desktop.Close(20);
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_TRUE(desktop.reports.empty());
+    EXPECT_TRUE(desktop.questions.empty());
+}
+
 TEST_F(ProcessCheckTest, MoreThan250TitlesAreHandledWhole) {
     for (int i = 0; i < 400; ++i) desktop.Open(L"w" + std::to_wstring(i), 100 + i, L"C:\\x\\w.exe", 80);
     desktop.settings.prompts = false;

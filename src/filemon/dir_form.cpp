@@ -1,0 +1,144 @@
+#include <windowsx.h>
+
+#include "filemon/dir_form.h"
+
+#include <cstring>
+
+#include "filemon/dir_form_layout.h"
+
+namespace korimo::filemon {
+
+namespace {
+constexpr UINT_PTR kFlashTimer = 1;
+
+// The two notified items as the details builder reads them.
+class NotifiedItems final : public ItemReader {
+public:
+    explicit NotifiedItems(WPARAM items) {
+        if (items) std::memcpy(items_, reinterpret_cast<const void*>(items), sizeof(items_));
+    }
+    bool Present(int item) const override { return Item(item) != nullptr; }
+    std::wstring DisplayName(int item) const override { return GetDisplayNameFromPidl(Item(item)); }
+    std::wstring Path(int item) const override { return GetPathFromPidl(Item(item)); }
+    std::optional<std::int32_t> Value() const override {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(items_[0]);
+        if (!bytes) return std::nullopt;
+        std::uint16_t size = 0;
+        std::memcpy(&size, bytes, sizeof(size));
+        if (size < 6) return std::nullopt; // the first identifier does not hold 32 bits
+        std::int32_t value = 0;
+        std::memcpy(&value, bytes + 2, sizeof(value));
+        return value;
+    }
+
+private:
+    LPCITEMIDLIST Item(int item) const { return items_[item == 1 ? 0 : 1]; }
+    LPCITEMIDLIST items_[2]{};
+};
+
+std::wstring NowAsText() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t date[128]{}, time[128]{};
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
+    return std::wstring(date) + L" " + time;
+}
+} // namespace
+
+ui::PanelInfo dir_form::Info() const {
+    return {L"Korimo.dir_form", L"Shell Change Notifications demo", kDirWidthTwips, kDirHeightTwips};
+}
+
+void dir_form::OnLoad() {
+    for (const ui::ControlSpec& spec : DirControls()) CreateControl(spec);
+    Button_SetCheck(Control(IDC_DIR_CHECK1_0), BST_CHECKED);
+    Button_SetCheck(Control(IDC_DIR_OPTION1_1), BST_CHECKED);
+    Button_SetCheck(Control(IDC_DIR_CHECK1_3), BST_CHECKED);
+    for (std::size_t i = 0; i < kSwitchCount; ++i)
+        Button_SetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)),
+                        EventSwitches()[i].ticked ? BST_CHECKED : BST_UNCHECKED);
+    if (SubclassWindow(Hwnd(), *this)) registration_.RegisterShellNotify(Hwnd());
+}
+
+void dir_form::OnUnload(ui::UnloadMode) {
+    registration_.UnregisterShellNotify();
+    UnsubclassWindow(Hwnd());
+    KillTimer(Hwnd(), kFlashTimer);
+}
+
+DetailOptions dir_form::Options() const {
+    return {Button_GetCheck(Control(IDC_DIR_CHECK1_0)) != BST_UNCHECKED,
+            Button_GetCheck(Control(IDC_DIR_OPTION1_0)) == BST_CHECKED,
+            Button_GetCheck(Control(IDC_DIR_OPTION1_1)) == BST_CHECKED};
+}
+
+std::array<int, kSwitchCount> dir_form::SwitchStates() const {
+    std::array<int, kSwitchCount> states{};
+    for (std::size_t i = 0; i < kSwitchCount; ++i)
+        states[i] = Button_GetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)));
+    return states;
+}
+
+void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
+    const auto code = static_cast<std::int32_t>(event);
+    const std::wstring name = GetEventText(code);
+    const std::wstring details = BuildDetails(code, NotifiedItems(items), Options());
+    if (Button_GetCheck(Control(IDC_DIR_CHECK1_3)) != BST_UNCHECKED &&
+        (details.empty() || (services_.logEndsWith && services_.logEndsWith(details))))
+        return; // it repeats the end of the log
+    if (SwitchedOff(name, SwitchStates())) return;
+    if (services_.appendToLog) services_.appendToLog(ReportEntry(name, NowAsText(), details));
+    StartFlashing();
+    if (services_.notice) services_.notice(name, details);
+}
+
+// A report that comes while the window still flashes lets the running sequence complete.
+void dir_form::StartFlashing() {
+    if (flashing_) return;
+    flashing_ = SetTimer(Hwnd(), kFlashTimer, 1, nullptr) != 0;
+}
+
+void dir_form::tmrFlashMe_Timer() {
+    const FlashCounter::Step step = flash_.Tick();
+    if (step.slowDown) SetTimer(Hwnd(), kFlashTimer, 200, nullptr);
+    FlashWindow(Hwnd(), TRUE);
+    ++flashes_;
+    if (step.done) {
+        KillTimer(Hwnd(), kFlashTimer);
+        flashing_ = false;
+    }
+}
+
+void dir_form::Check1_Click() {
+    const int show = Button_GetCheck(Control(IDC_DIR_CHECK1_0)) != BST_UNCHECKED ? SW_SHOW : SW_HIDE;
+    ShowWindow(Control(IDC_DIR_OPTION1_0), show);
+    ShowWindow(Control(IDC_DIR_OPTION1_1), show);
+}
+
+LRESULT dir_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kFlashTimer) tmrFlashMe_Timer();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDC_DIR_CHECK1_0 || LOWORD(wParam) == IDC_DIR_CHECK1_3))
+            Check1_Click();
+        return 0;
+    default:
+        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+void dir_form::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
+    ui::PanelWindow::PaintFace(dc, s, client);
+    // Line1 and Line2: a rule under the display settings and one beside them.
+    ui::Brush rule(CreateSolidBrush(RGB(0x9D, 0xB3, 0xCC)));
+    RECT under = s.Rect(120, 1380, 9315, 15), beside = s.Rect(2640, 240, 15, 1020);
+    if (under.bottom == under.top) ++under.bottom;
+    if (beside.right == beside.left) ++beside.right;
+    FillRect(dc, &under, rule.Get());
+    FillRect(dc, &beside, rule.Get());
+}
+
+} // namespace korimo::filemon

@@ -1,0 +1,104 @@
+#include "filemon/shell_win.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "filemon/file_events.h"
+
+namespace korimo::filemon {
+
+namespace {
+constexpr wchar_t kOldWndProc[] = L"OldWndProc";
+constexpr wchar_t kSink[] = L"Korimo.NotificationSink";
+
+LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc));
+    if (msg == WM_NCDESTROY) {
+        UnsubclassWindow(window);
+        MessageBoxW(nullptr, (L"Unubclassed " + HexHandle(window)).c_str(), L"WndProc Error", MB_OK | MB_ICONERROR);
+    } else if (msg == WM_CHANGE_NOTIFY) {
+        if (auto* sink = static_cast<NotificationSink*>(GetPropW(window, kSink))) sink->NotificationReceipt(wParam, lParam);
+    }
+    return previous ? CallWindowProcW(previous, window, msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
+}
+} // namespace
+
+LPITEMIDLIST GetSpecialFolderPidl(HWND owner, int folder) {
+    LPITEMIDLIST item = nullptr;
+    if (SHGetSpecialFolderLocation(owner, folder, &item) != S_OK) return nullptr;
+    return item;
+}
+
+std::wstring GetDisplayNameFromPidl(LPCITEMIDLIST item) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        return {};
+    return StripNull(std::wstring_view(info.szDisplayName, MAX_PATH));
+}
+
+std::wstring GetPathFromPidl(LPCITEMIDLIST item) {
+    std::vector<wchar_t> path(32768, L'\0');
+    if (!SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
+    return StripNull(std::wstring_view(path.data(), path.size()));
+}
+
+bool ShellRegistration::RegisterShellNotify(HWND window) {
+    if (id_ != 0) return false;
+    watched_ = GetSpecialFolderPidl(nullptr, CSIDL_DESKTOP);
+    if (!watched_) return false;
+    SHChangeNotifyEntry entry{watched_, TRUE};
+    id_ = SHChangeNotifyRegister(window, 0x00FF, static_cast<LONG>(0xFFFFFFFF), WM_CHANGE_NOTIFY, 1, &entry);
+    if (id_ == 0) { // refused: the desktop item is of no further use
+        CoTaskMemFree(watched_);
+        watched_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool ShellRegistration::UnregisterShellNotify() {
+    if (id_ == 0) return false;
+    if (!SHChangeNotifyDeregister(id_)) return false;
+    id_ = 0;
+    CoTaskMemFree(watched_);
+    watched_ = nullptr;
+    return true;
+}
+
+std::wstring HexHandle(HWND window) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    auto value = reinterpret_cast<std::uintptr_t>(window);
+    std::wstring hex;
+    do {
+        hex.insert(hex.begin(), digits[value & 0xF]);
+        value >>= 4;
+    } while (value);
+    return L"&H" + hex;
+}
+
+bool SubclassWindow(HWND window, NotificationSink& sink) {
+    if (!GetPropW(window, kOldWndProc)) {
+        const LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyWndProc));
+        if (previous) {
+            if (SetPropW(window, kOldWndProc, reinterpret_cast<HANDLE>(previous)) &&
+                SetPropW(window, kSink, &sink))
+                return true;
+            RemovePropW(window, kOldWndProc);
+            SetWindowLongPtrW(window, GWLP_WNDPROC, previous); // leave the window as it was
+        }
+    }
+    MessageBoxW(nullptr, (L"Unable to successfully subclass " + HexHandle(window)).c_str(), L"Korimo",
+                MB_OK | MB_ICONERROR);
+    return false;
+}
+
+bool UnsubclassWindow(HWND window) {
+    const HANDLE previous = GetPropW(window, kOldWndProc);
+    if (!previous) return false;
+    if (!RemovePropW(window, kOldWndProc)) return false;
+    RemovePropW(window, kSink);
+    return SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)) != 0;
+}
+
+} // namespace korimo::filemon

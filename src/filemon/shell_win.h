@@ -1,0 +1,63 @@
+// The shell side of the file monitor: its items, the change-notification registration and the window hook
+// through which the notifications reach the file monitor window.
+#pragma once
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+
+// <windowsx.h> has a macro of this name; the hook below is ours.
+#ifdef SubclassWindow
+#undef SubclassWindow
+#endif
+
+namespace korimo::filemon {
+
+// The message the shell posts for every change: wParam points at the two item pointers, lParam is the event.
+inline constexpr UINT WM_CHANGE_NOTIFY = 0x0401;
+
+// The item of a special folder (CSIDL_DESKTOP: the desktop), owned by the caller; null on failure.
+LPITEMIDLIST GetSpecialFolderPidl(HWND owner, int folder);
+std::wstring GetDisplayNameFromPidl(LPCITEMIDLIST item);
+std::wstring GetPathFromPidl(LPCITEMIDLIST item);
+
+// One registration for change notifications on the whole namespace, posted to one window as WM_CHANGE_NOTIFY.
+class ShellRegistration {
+public:
+    ShellRegistration() = default;
+    ShellRegistration(const ShellRegistration&) = delete;
+    ShellRegistration& operator=(const ShellRegistration&) = delete;
+    ~ShellRegistration() { UnregisterShellNotify(); }
+
+    // False, changing nothing, when a registration exists already; false when the shell refuses.
+    bool RegisterShellNotify(HWND window);
+    // False when there was none, or the shell refused (the registration is kept for a later try).
+    bool UnregisterShellNotify();
+    bool IsRegistered() const { return id_ != 0; }
+
+private:
+    ULONG id_ = 0;
+    LPITEMIDLIST watched_ = nullptr;
+};
+
+// Receives the notifications of a hooked window.
+class NotificationSink {
+public:
+    virtual void NotificationReceipt(WPARAM items, LPARAM event) = 0;
+
+protected:
+    ~NotificationSink() = default;
+};
+
+// Hooks a window: its notifications go to the sink, then every message to its previous procedure, which is kept
+// in the window's property "OldWndProc". A window that has the property already is not hooked twice: the user
+// is told and nothing changes.
+bool SubclassWindow(HWND window, NotificationSink& sink);
+bool UnsubclassWindow(HWND window);
+
+// "&H" and the handle in upper-case hexadecimal without leading zeros.
+std::wstring HexHandle(HWND window);
+
+} // namespace korimo::filemon
