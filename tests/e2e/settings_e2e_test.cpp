@@ -11,6 +11,7 @@
 #include "../support/tray_probe.h"
 #include "alerts/log_form_layout.h"
 #include "app/frmmain_layout.h"
+#include "filemon/dir_form_layout.h"
 #include "korimo_process.h"
 
 using namespace korimo;
@@ -142,4 +143,18 @@ TEST_F(SettingsTest, StartWithWindowsWritesTheProgramPathAndUntickingEmptiesIt) 
     EXPECT_TRUE(test::WaitFor([&] { return RunValue() == expected; }, 3000)) << "Run value: " << RunValue().size();
     test::ClickWindow(box);
     EXPECT_TRUE(test::WaitFor([&] { return RunValue().empty(); }, 3000));
+}
+
+TEST_F(SettingsTest, TheFileMonitorPanelShowsItsSwitchesAndTheDetailsBoxHidesTheOptions) {
+    test::ClickWindow(MainControl(app::IDC_COMMAND2));
+    HWND panel = korimo.Panel(L"Korimo.dir_form");
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(panel); }, 3000));
+    for (int i = 0; i < 25; ++i) EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, filemon::IDC_DIR_CHECK2_0 + i))) << i;
+    EXPECT_EQ(test::WindowText(GetDlgItem(panel, filemon::IDC_DIR_CHECK2_0 + 6)), L"移去可移动存储介质");
+    HWND byName = GetDlgItem(panel, filemon::IDC_DIR_OPTION1_0), byPath = GetDlgItem(panel, filemon::IDC_DIR_OPTION1_1);
+    EXPECT_TRUE(IsWindowVisible(byName) && IsWindowVisible(byPath));
+    test::ClickWindow(GetDlgItem(panel, filemon::IDC_DIR_CHECK1_0));
+    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(byName) && !IsWindowVisible(byPath); }, 3000));
+    test::ClickWindow(GetDlgItem(panel, filemon::IDC_DIR_CHECK1_0));
+    EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(byName) && IsWindowVisible(byPath); }, 3000));
 }
