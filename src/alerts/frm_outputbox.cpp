@@ -25,7 +25,7 @@ bool Frm_Outputbox::Load(int dpi) {
     timeFont_ = ui::Font(CreateFontW(-MulDiv(2175, dpi, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                      L"宋体"));
-    for (const ui::ControlSpec& spec : OutputboxControls()) CreateControl(spec);
+    for (const ui::ControlSpec& entry : OutputboxControls()) CreateControl(entry);
     SendMessageW(Control(IDC_OUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
     SendMessageW(Control(IDC_OUT_TIME), WM_SETFONT, reinterpret_cast<WPARAM>(timeFont_.Get()), FALSE);
     SetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE, GetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE) | SS_RIGHT);

@@ -42,7 +42,7 @@ ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"", kLogWidt
 HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1 : IDC_LOG_TEXT); }
 
 void log_form::OnLoad() {
-    for (const ui::ControlSpec& spec : LogControls()) CreateControl(spec);
+    for (const ui::ControlSpec& entry : LogControls()) CreateControl(entry);
     SetWindowPos(Control(IDC_LOG_PICTURE1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(View(true), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     LOGFONTW font{};

@@ -18,7 +18,7 @@ constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr COLORREF kFaceText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
 
-const ui::ControlSpec& Spec(std::wstring_view name) { return *ui::FindControl(MainControls(), name); }
+const ui::ControlSpec& LayoutEntry(std::wstring_view name) { return *ui::FindControl(MainControls(), name); }
 } // namespace
 
 frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host, std::wstring programPath)
@@ -32,7 +32,7 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     titleFont_ = ui::CreateUiFont(dpi, 22, true);
     subtitleFont_ = ui::CreateUiFont(dpi, 10);
-    for (const ui::ControlSpec& spec : MainControls()) CreateControl(spec);
+    for (const ui::ControlSpec& entry : MainControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -143,8 +143,8 @@ void frmmain::OnSize(WPARAM state) {
 
 const ui::ControlSpec* frmmain::ImageAt(int x, int y) const {
     for (const wchar_t* name : {L"Image1", L"Image2"}) {
-        const ui::ControlSpec& spec = Spec(name);
-        if (ControlPixels(spec).Contains(x, y)) return &spec;
+        const ui::ControlSpec& entry = LayoutEntry(name);
+        if (ControlPixels(entry).Contains(x, y)) return &entry;
     }
     return nullptr;
 }
@@ -251,8 +251,8 @@ void frmmain::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
     FillRect(dc, &line, rule.Get());
 
     const int thickness = s(30) > 1 ? s(30) : 2;
-    const ui::PixelRect minimise = ControlPixels(Spec(L"Image2"));
-    const ui::PixelRect close = ControlPixels(Spec(L"Image1"));
+    const ui::PixelRect minimise = ControlPixels(LayoutEntry(L"Image2"));
+    const ui::PixelRect close = ControlPixels(LayoutEntry(L"Image1"));
     ui::DrawMinimiseMark(dc, RECT{minimise.left, minimise.top, minimise.right(), minimise.bottom()}, kFaceText,
                          thickness);
     ui::DrawCloseMark(dc, RECT{close.left, close.top, close.right(), close.bottom()}, kFaceText, thickness);

@@ -51,7 +51,7 @@ ui::PanelInfo dir_form::Info() const {
 }
 
 void dir_form::OnLoad() {
-    for (const ui::ControlSpec& spec : DirControls()) CreateControl(spec);
+    for (const ui::ControlSpec& entry : DirControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_DIR_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_DIR_OPTION1_1), BST_CHECKED);
     Button_SetCheck(Control(IDC_DIR_CHECK1_3), BST_CHECKED);

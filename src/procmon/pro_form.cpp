@@ -22,7 +22,7 @@ std::wstring ListText(const std::vector<WindowEntry>& list) {
 ui::PanelInfo pro_form::Info() const { return {L"Korimo.pro_form", L"进程监视", kProWidthTwips, kProHeightTwips}; }
 
 void pro_form::OnLoad() {
-    for (const ui::ControlSpec& spec : ProControls()) CreateControl(spec);
+    for (const ui::ControlSpec& entry : ProControls()) CreateControl(entry);
     SetWindowPos(Control(IDC_PRO_PICTURE1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (int id : {IDC_PRO_CHECK2_0, IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_0, IDC_PRO_CHECK1_1, IDC_PRO_CHECK1_2})
         Button_SetCheck(Control(id), BST_CHECKED);

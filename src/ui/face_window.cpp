@@ -10,10 +10,10 @@ bool FaceWindow::CreateFaced(const WindowClassInfo& cls, const std::wstring& tit
     return CreateWindowOf(cls, title, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, rect);
 }
 
-HWND FaceWindow::CreateControl(const ControlSpec& spec) {
+HWND FaceWindow::CreateControl(const ControlSpec& entry) {
     const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | (spec.visible ? WS_VISIBLE : 0);
-    switch (spec.kind) {
+    DWORD style = WS_CHILD | (entry.visible ? WS_VISIBLE : 0);
+    switch (entry.kind) {
     case ControlKind::PictureButton:
         cls = L"BUTTON";
         style |= BS_OWNERDRAW | WS_TABSTOP;
@@ -31,7 +31,7 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
     case ControlKind::WrappedTextView:
         cls = L"EDIT";
         style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_VSCROLL | WS_TABSTOP | WS_BORDER;
-        if (spec.kind == ControlKind::TextView) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+        if (entry.kind == ControlKind::TextView) style |= ES_AUTOHSCROLL | WS_HSCROLL;
         break;
     case ControlKind::Swatch:
         style |= SS_NOTIFY | WS_BORDER | WS_CLIPSIBLINGS;
@@ -46,16 +46,16 @@ HWND FaceWindow::CreateControl(const ControlSpec& spec) {
         break;
     case ControlKind::OptionButton:
         cls = L"BUTTON";
-        style |= BS_AUTORADIOBUTTON | WS_TABSTOP | (spec.name.ends_with(L"(0)") ? WS_GROUP : 0);
+        style |= BS_AUTORADIOBUTTON | WS_TABSTOP | (entry.name.ends_with(L"(0)") ? WS_GROUP : 0);
         break;
     case ControlKind::Frame:
         style |= SS_SUNKEN | WS_CLIPSIBLINGS; // the controls on it stay visible when it repaints
         break;
     }
-    const PixelRect r = ControlRect(spec, dpi_);
-    const std::wstring caption(spec.caption);
+    const PixelRect r = ControlRect(entry, dpi_);
+    const std::wstring caption(entry.caption);
     HWND control = CreateWindowExW(0, cls, caption.c_str(), style, r.left, r.top, r.width, r.height, Hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ModuleInstance(), nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), ModuleInstance(), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return control;
 }

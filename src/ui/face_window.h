@@ -12,12 +12,12 @@ class FaceWindow : public Window {
 public:
     int Dpi() const { return dpi_; }
     HFONT UiFont() const { return font_.Get(); }
-    PixelRect ControlPixels(const ControlSpec& spec) const { return ControlRect(spec, dpi_); }
+    PixelRect ControlPixels(const ControlSpec& entry) const { return ControlRect(entry, dpi_); }
 
 protected:
     // Creates the window hidden, its client area given in twips at the given DPI.
     bool CreateFaced(const WindowClassInfo& cls, const std::wstring& title, int widthTwips, int heightTwips, int dpi);
-    HWND CreateControl(const ControlSpec& spec);
+    HWND CreateControl(const ControlSpec& entry);
     HWND Control(int id) const { return GetDlgItem(Hwnd(), id); }
 
     // Draws the whole face for the current client size.

@@ -16,8 +16,8 @@ PixelRect TwipsToPixels(int left, int top, int width, int height, int dpi) {
     return {l, t, TwipsToPixels(left + width, dpi) - l, TwipsToPixels(top + height, dpi) - t};
 }
 
-PixelRect ControlRect(const ControlSpec& spec, int dpi) {
-    return TwipsToPixels(spec.left, spec.top, spec.width, spec.height, dpi);
+PixelRect ControlRect(const ControlSpec& entry, int dpi) {
+    return TwipsToPixels(entry.left, entry.top, entry.width, entry.height, dpi);
 }
 
 PixelPoint DockedPanelOrigin(const PixelRect& mainWindow) { return {mainWindow.left, mainWindow.bottom()}; }
@@ -27,14 +27,14 @@ PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int
 }
 
 const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name) {
-    for (const ControlSpec& spec : table)
-        if (spec.name == name) return &spec;
+    for (const ControlSpec& entry : table)
+        if (entry.name == name) return &entry;
     return nullptr;
 }
 
 const ControlSpec* FindControl(std::span<const ControlSpec> table, int id) {
-    for (const ControlSpec& spec : table)
-        if (spec.id == id && id != 0) return &spec;
+    for (const ControlSpec& entry : table)
+        if (entry.id == id && id != 0) return &entry;
     return nullptr;
 }
 

@@ -47,7 +47,7 @@ int TwipsToPixels(int twips, int dpi);
 
 // Converts the edges rather than the sizes, so controls that touch in twips still touch in pixels.
 PixelRect TwipsToPixels(int left, int top, int width, int height, int dpi);
-PixelRect ControlRect(const ControlSpec& spec, int dpi);
+PixelRect ControlRect(const ControlSpec& entry, int dpi);
 
 // Where a panel goes when docked: its left edge on the main window's left, its top on the main window's bottom.
 PixelPoint DockedPanelOrigin(const PixelRect& mainWindow);

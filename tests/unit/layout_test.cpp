@@ -42,9 +42,9 @@ TEST_P(MainLayoutAtDpi, EveryControlLiesInsideTheFace) {
     const int dpi = GetParam();
     const ui::PixelRect client =
         ui::TwipsToPixels(0, 0, app::kMainClientWidthTwips, app::kMainClientHeightTwips, dpi);
-    for (const ui::ControlSpec& spec : app::MainControls()) {
-        const ui::PixelRect r = ui::ControlRect(spec, dpi);
-        EXPECT_GT(r.width, 0) << std::string(spec.name.begin(), spec.name.end());
+    for (const ui::ControlSpec& entry : app::MainControls()) {
+        const ui::PixelRect r = ui::ControlRect(entry, dpi);
+        EXPECT_GT(r.width, 0) << std::string(entry.name.begin(), entry.name.end());
         EXPECT_GE(r.left, 0);
         EXPECT_GE(r.top, 0);
         EXPECT_LE(r.right(), client.width);
@@ -55,8 +55,8 @@ TEST_P(MainLayoutAtDpi, EveryControlLiesInsideTheFace) {
 TEST_P(MainLayoutAtDpi, VisibleControlsDoNotOverlap) {
     const int dpi = GetParam();
     std::vector<ui::PixelRect> rects;
-    for (const ui::ControlSpec& spec : app::MainControls())
-        if (spec.visible) rects.push_back(ui::ControlRect(spec, dpi));
+    for (const ui::ControlSpec& entry : app::MainControls())
+        if (entry.visible) rects.push_back(ui::ControlRect(entry, dpi));
     for (size_t i = 0; i < rects.size(); ++i)
         for (size_t j = i + 1; j < rects.size(); ++j) {
             const bool apart = rects[i].right() <= rects[j].left || rects[j].right() <= rects[i].left ||

@@ -73,17 +73,17 @@ TEST_P(MainWindowTest, ControlsSitWhereTheLayoutPutsThemAtThisScaling) {
     GetClientRect(main.Hwnd(), &client);
     EXPECT_EQ(client.right, ui::TwipsToPixels(app::kMainClientWidthTwips, dpi));
     EXPECT_EQ(client.bottom, ui::TwipsToPixels(app::kMainClientHeightTwips, dpi));
-    for (const ui::ControlSpec& spec : app::MainControls()) {
-        if (spec.id == 0) continue;
-        HWND control = GetDlgItem(main.Hwnd(), spec.id);
-        ASSERT_TRUE(control) << spec.id;
-        const ui::PixelRect want = ui::ControlRect(spec, dpi);
+    for (const ui::ControlSpec& entry : app::MainControls()) {
+        if (entry.id == 0) continue;
+        HWND control = GetDlgItem(main.Hwnd(), entry.id);
+        ASSERT_TRUE(control) << entry.id;
+        const ui::PixelRect want = ui::ControlRect(entry, dpi);
         const RECT got = ClientRectOfChild(control);
-        EXPECT_EQ(got.left, want.left) << spec.id;
-        EXPECT_EQ(got.top, want.top) << spec.id;
-        EXPECT_EQ(got.right - got.left, want.width) << spec.id;
-        EXPECT_EQ(got.bottom - got.top, want.height) << spec.id;
-        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0, spec.visible) << spec.id;
+        EXPECT_EQ(got.left, want.left) << entry.id;
+        EXPECT_EQ(got.top, want.top) << entry.id;
+        EXPECT_EQ(got.right - got.left, want.width) << entry.id;
+        EXPECT_EQ(got.bottom - got.top, want.height) << entry.id;
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0, entry.visible) << entry.id;
     }
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0)), BST_CHECKED);
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
