@@ -21,6 +21,10 @@ struct FileMonitorServices {
 
 class dir_form final : public ui::PanelWindow, private NotificationSink {
 public:
+    // A panel that goes without having been unloaded still ends its registration and removes its hook first:
+    // a window destroyed while hooked is an error the user is told about.
+    ~dir_form() override { Unload(ui::UnloadMode::SessionEnding); }
+
     void Configure(FileMonitorServices services) { services_ = std::move(services); }
 
     // One shell notification: `items` points at the two item pointers, `event` is the event code.
