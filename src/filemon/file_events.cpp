@@ -59,26 +59,16 @@ std::wstring DriveLines(std::uint32_t mask) {
     return lines;
 }
 
-std::wstring ItemLines(const ItemReader& items, const DetailOptions& options) {
+// The lines of one item: its name and/or its path under the item's own labels (the second item's name and path
+// share one label), or a note that the shell could not name it.
+std::wstring ItemLines(const ItemReader& items, int item, const DetailOptions& options, const wchar_t* nameLabel,
+                       const wchar_t* pathLabel, const wchar_t* invalid) {
+    if (!items.Present(item)) return {};
+    const std::wstring name = items.DisplayName(item);
+    if (name.empty()) return std::wstring(invalid) + L"\r\n";
     std::wstring lines;
-    if (items.Present(1)) {
-        const std::wstring name = items.DisplayName(1);
-        if (name.empty()) {
-            lines += L"first item is invalid\r\n";
-        } else {
-            if (options.byName) lines += L"名字：" + name + L"\r\n";
-            if (options.byPath) lines += L"路径：" + items.Path(1) + L"\r\n";
-        }
-    }
-    if (items.Present(2)) {
-        const std::wstring name = items.DisplayName(2);
-        if (name.empty()) {
-            lines += L"second item is invalid\r\n";
-        } else {
-            if (options.byName) lines += L"改为：" + name + L"\r\n";
-            if (options.byPath) lines += L"改为：" + items.Path(2) + L"\r\n";
-        }
-    }
+    if (options.byName) lines += nameLabel + name + L"\r\n";
+    if (options.byPath) lines += pathLabel + items.Path(item) + L"\r\n";
     return lines;
 }
 } // namespace
@@ -110,7 +100,9 @@ std::wstring BuildDetails(std::int32_t code, const ItemReader& items, const Deta
         if (event == kFreeSpace) return DriveLines(static_cast<std::uint32_t>(*value));
         return L"Index of image in system imagelist: " + std::to_wstring(*value) + L"\r\n";
     }
-    return options.detailed ? ItemLines(items, options) : std::wstring();
+    if (!options.detailed) return {};
+    return ItemLines(items, 1, options, L"名字：", L"路径：", L"first item is invalid") +
+           ItemLines(items, 2, options, L"改为：", L"改为：", L"second item is invalid");
 }
 
 std::wstring ReportEntry(std::wstring_view eventName, std::wstring_view dateTime, std::wstring_view details) {
