@@ -67,20 +67,19 @@ bool App::LoadMainWindow() {
 
     tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
     log_.Configure(appFolder_, [this] { return main_.AutoSaveLogOn(); });
+    const auto notice = [this](const std::wstring& title, const std::wstring& text) {
+        tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
+    };
     dir_.Configure({
         [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
         [this](const std::wstring& entry) {
             log_.AppendLogEntry(entry);
             log_.MoveCaretToEnd();
         },
-        [this](const std::wstring& title, const std::wstring& text) {
-            tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-        },
+        notice,
     });
     pro_.Configure({
-        [this](const std::wstring& title, const std::wstring& text) {
-            tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-        },
+        notice,
         [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
         [this](const std::wstring& message) -> int {
             alerts::Frm_Outputbox& alert = Alert();
@@ -90,7 +89,10 @@ bool App::LoadMainWindow() {
     });
     tray_.AddTrayIcon();
     // The file monitor first, then the process monitor (its baseline), then the log.
-    if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) return false;
+    if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) {
+        tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
+        return false;
+    }
     main_.DockPanels();
     main_.Image2_Click();
     return true;

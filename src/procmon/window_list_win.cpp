@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <unordered_set>
+
 namespace korimo::procmon {
 
 namespace {
@@ -47,24 +49,37 @@ std::wstring ImagePathLimited(DWORD processId) {
     return path;
 }
 
+// One call for the usual title; a title that fills the buffer is read again whole.
 std::wstring TitleOf(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    if (length <= 0) return {};
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), length + 1)));
+    wchar_t buffer[256];
+    const int length = GetWindowTextW(window, buffer, 256);
+    if (length < 255) return std::wstring(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+    std::wstring title(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
     return title;
+}
+
+// Korimo's own top-level windows, found once per walk rather than by asking the owner of every window.
+std::unordered_set<HWND> OwnWindows() {
+    std::unordered_set<HWND> own;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM set) -> BOOL {
+            reinterpret_cast<std::unordered_set<HWND>*>(set)->insert(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&own));
+    return own;
 }
 } // namespace
 
 std::vector<WindowEntry> GetOpenWindowNames() {
     std::vector<WindowEntry> windows;
-    const DWORD self = GetCurrentProcessId();
+    const std::unordered_set<HWND> own = OwnWindows();
     for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
         std::wstring title = TitleOf(window);
-        if (title.empty()) continue;
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window), owner == self});
+        if (!title.empty())
+            windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window), own.count(window) != 0});
     }
     return windows;
 }
