@@ -80,6 +80,7 @@ TEST(WindowWalk, ListsEveryTitledWindowAsItIsHoweverManyThereAre) {
         if (entry.title.starts_with(L"한국어 ✓ 窗口 ")) {
             const int n = std::stoi(entry.title.substr(8));
             EXPECT_EQ(entry.window, reinterpret_cast<std::uintptr_t>(windows.list[n])) << "entry keeps its own window";
+            EXPECT_TRUE(entry.own) << "a window of this program is not told from others";
             ++found;
         }
     }
@@ -93,6 +94,15 @@ TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIs
     ChineseNotepad notepad;
     ASSERT_TRUE(notepad.started);
     EXPECT_EQ(procmon::GetProcessPathByProcessID(notepad.info.dwProcessId), notepad.path.wstring());
+    bool seen = false;
+    for (const procmon::WindowEntry& entry : procmon::GetOpenWindowNames()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(reinterpret_cast<HWND>(entry.window), &owner);
+        if (owner != notepad.info.dwProcessId) continue;
+        seen = true;
+        EXPECT_FALSE(entry.own) << "another program's window taken for Korimo's own";
+    }
+    EXPECT_TRUE(seen);
     EXPECT_EQ(procmon::GetProcessPathByProcessID(0xFFFFFFF0u), L"SYSTEM");
     EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
 }
