@@ -121,9 +121,15 @@ TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitely) {
     EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1)), L"放过");
     EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2)), L"关闭");
     EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3)), L"强制关闭");
-    EXPECT_NE(LogText().find(L"【开启进程】\r\n标题：测试窗口-甲\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
-                             std::to_wstring(program.Pid()) + L"\r\n"),
-              std::wstring::npos);
+    const std::wstring entry = L"【开启进程】\r\n标题：测试窗口-甲\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
+                               std::to_wstring(program.Pid()) + L"\r\n";
+    const std::wstring log = LogText();
+    const auto at = log.find(entry);
+    ASSERT_NE(at, std::wstring::npos);
+    const std::wstring after = log.substr(at + entry.size()); // only entries reported later may follow it
+    EXPECT_TRUE(after.empty() || after.starts_with(L"【")) << "the entry is not whole at the bottom of the log";
+    HWND wrapped = GetDlgItem(korimo.Panel(L"Korimo.log_form"), alerts::IDC_LOG_TEXT1);
+    EXPECT_EQ(test::ControlText(wrapped), log) << "the wrapped view differs";
 
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
     EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(Batch()); }, 5000));
@@ -146,6 +152,11 @@ TEST_F(ProcessMonitorTest, AQuestionLeftUnansweredLetsTheProgramRun) {
     TitledProgram program(TitledWindowPath(), L"测试窗口-丙");
     HWND popup = WaitForQuestion(Question(TitledWindowPath()));
     ASSERT_TRUE(popup);
+    const auto icon = test::FindTrayIcon(kTrayTip); // the tray does not bring the main window up beside a question
+    ASSERT_TRUE(icon);
+    test::DoubleClickTrayIcon(*icon);
+    Sleep(800);
+    EXPECT_FALSE(IsWindowVisible(korimo.Main()));
     EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(popup); }, 14000)) << "the countdown did not answer";
     Sleep(1500);
     EXPECT_FALSE(program.HasExited());
