@@ -14,7 +14,7 @@ namespace {
 constexpr std::array<int, 6> kColumns{240, 1560, 3600, 5640, 7440, 9495};
 
 std::vector<ui::ControlSpec> Build() {
-    static std::array<std::wstring, kSwitchCount> names; // the specs refer to these for the program's life
+    static std::array<std::wstring, kSwitchCount> names; // the layout entries refer to these for the program's life
     std::vector<ui::ControlSpec> controls{
         {L"Label2", ControlKind::Label, L"【显示方式设置】", 120, 120, 2400, 255, IDC_DIR_LABEL2},
         {L"Check1(0)", ControlKind::CheckBox, L"显示详细信息", 240, 360, 2160, 255, IDC_DIR_CHECK1_0},
