@@ -39,15 +39,6 @@ std::vector<std::filesystem::path> LogFiles() {
     return files;
 }
 
-std::wstring RunValue() {
-    wchar_t data[1024]{};
-    DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"fy", RRF_RT_REG_SZ,
-                     nullptr, data, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return data;
-}
-
 class SettingsTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -140,9 +131,9 @@ TEST_F(SettingsTest, StartWithWindowsWritesTheProgramPathAndUntickingEmptiesIt) 
     const std::wstring expected = program.substr(0, program.find_last_of(L'.')) + L".EXE";
     HWND box = MainControl(app::IDC_CHECK1_1);
     test::ClickWindow(box);
-    EXPECT_TRUE(test::WaitFor([&] { return RunValue() == expected; }, 3000)) << "Run value: " << RunValue().size();
+    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue() == expected; }, 3000));
     test::ClickWindow(box);
-    EXPECT_TRUE(test::WaitFor([&] { return RunValue().empty(); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue().empty(); }, 3000));
 }
 
 TEST_F(SettingsTest, TheFileMonitorPanelShowsItsSwitchesAndTheDetailsBoxHidesTheOptions) {

@@ -113,6 +113,15 @@ void DragWithLeftButton(POINT from, POINT to) {
 
 void ClickWindow(HWND window) { LeftClickAt(CentreOf(WindowRectOf(window))); }
 
+std::wstring RunValue() {
+    wchar_t data[1024]{};
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"fy", RRF_RT_REG_SZ,
+                     nullptr, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return data;
+}
+
 bool WaitForExit(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
 
 std::wstring WindowsPath(const std::wstring& path) {

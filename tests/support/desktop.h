@@ -31,6 +31,9 @@ void DragWithLeftButton(POINT from, POINT to);
 // Clicks the centre of a window (a button, a label) where it is now on screen.
 void ClickWindow(HWND window);
 
+// The start-with-Windows value "fy" under HKEY_LOCAL_MACHINE's Run key; "<missing>" when there is none.
+std::wstring RunValue();
+
 // Waits for a process to end; false when it is still running after `timeoutMs`.
 bool WaitForExit(HANDLE process, DWORD timeoutMs);
 

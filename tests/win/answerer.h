@@ -86,3 +86,16 @@ inline std::wstring ControlTextOf(HWND control) {
     return text;
 }
 } // namespace korimo::test
+
+namespace korimo::test {
+// Presses OK on a message box.
+inline void Confirm(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+
+// An answer for a message box: keeps what it says, then presses OK.
+inline std::function<void(HWND)> ReadAndConfirm(std::wstring& said) {
+    return [&said](HWND box) {
+        said = ControlTextOf(GetDlgItem(box, 0xFFFF)); // the text of a message box
+        Confirm(box);
+    };
+}
+} // namespace korimo::test

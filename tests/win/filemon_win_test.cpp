@@ -128,12 +128,7 @@ TEST(WindowHook, ASecondHookFailsWithTheMessageAndUnhookingRestoresTheProcedure)
     EXPECT_NE(hooked, original);
     std::wstring said;
     {
-        test::Answerer told(L"#32770", L"Korimo", [&](HWND box) {
-            wchar_t text[256]{};
-            GetDlgItemTextW(box, 0xFFFF, text, 256);
-            said = text;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
         EXPECT_FALSE(filemon::SubclassWindow(window, sink));
     }
     EXPECT_EQ(said, L"Unable to successfully subclass " + filemon::HexHandle(window));

@@ -151,10 +151,7 @@ TEST_F(LogPanelTest, AutomaticSaveAtTheEndWritesTheFileAndSaysSo) {
     autoSave = true;
     std::wstring said;
     {
-        Answerer ok(L"#32770", L"Korimo", [&](HWND box) {
-            said = ViewText(GetDlgItem(box, 0xFFFF));
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
+        Answerer ok(L"#32770", L"Korimo", test::ReadAndConfirm(said));
         log.Unload();
     }
     EXPECT_EQ(said, L"程序正在结束，日志已保存");
@@ -167,7 +164,7 @@ TEST_F(LogPanelTest, AutomaticSaveAtTheEndWritesTheFileAndSaysSo) {
 
 TEST_F(LogPanelTest, AtTheEndOfASessionTheLogIsSavedWithoutAMessage) {
     autoSave = true;
-    Answerer unexpected(L"#32770", nullptr, [](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, 1500);
+    Answerer unexpected(L"#32770", nullptr, test::Confirm, 1500);
     log.Unload(ui::UnloadMode::SessionEnding);
     EXPECT_EQ(LogFiles(folder).size(), 1u);
     PumpFor(1600);
@@ -175,7 +172,7 @@ TEST_F(LogPanelTest, AtTheEndOfASessionTheLogIsSavedWithoutAMessage) {
 }
 
 TEST_F(LogPanelTest, UntickedAutomaticSaveWritesNothingAndSaysNothing) {
-    Answerer unexpected(L"#32770", nullptr, [](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, 1500);
+    Answerer unexpected(L"#32770", nullptr, test::Confirm, 1500);
     log.Unload();
     PumpFor(1600);
     EXPECT_FALSE(unexpected.Acted());

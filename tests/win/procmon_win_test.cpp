@@ -122,12 +122,7 @@ TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
     std::filesystem::remove(folder / L"tasklill.bat");
     std::wstring said;
     {
-        test::Answerer told(L"#32770", L"Korimo", [&](HWND box) {
-            wchar_t text[512]{};
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
-            said = text;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
         EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", L"x\" & calc.exe", false));
     }
     EXPECT_NE(said.find(L"无法关闭进程"), std::wstring::npos);

@@ -194,16 +194,6 @@ TEST(AboutBox, OpensCentredHidesOnAClickAndKeepsItsPlace) {
     EXPECT_EQ(about.ScreenRect().left, first.left + 30) << "a second show keeps the last place";
 }
 
-namespace {
-std::wstring RunValue() {
-    wchar_t data[1024]{};
-    DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"fy", RRF_RT_REG_SZ,
-                     nullptr, data, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return data;
-}
-} // namespace
 
 TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     wchar_t self[MAX_PATH]{};
@@ -214,15 +204,15 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     HWND startWithWindows = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1);
     SendMessageW(startWithWindows, BM_CLICK, 0, 0);
     EXPECT_EQ(Button_GetCheck(startWithWindows), BST_CHECKED);
-    EXPECT_EQ(RunValue(), expected);
+    EXPECT_EQ(test::RunValue(), expected);
 
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_2), BM_CLICK, 0, 0); // another box: rewritten, same value
-    EXPECT_EQ(RunValue(), expected);
+    EXPECT_EQ(test::RunValue(), expected);
 
     SendMessageW(startWithWindows, BM_CLICK, 0, 0);
-    EXPECT_EQ(RunValue(), L"") << "unticking empties the value and keeps it";
+    EXPECT_EQ(test::RunValue(), L"") << "unticking empties the value and keeps it";
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
-    EXPECT_EQ(RunValue(), L"");
+    EXPECT_EQ(test::RunValue(), L"");
 }
 
 TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) {
@@ -233,23 +223,20 @@ TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) 
     RecordingHost host;
     app::frmmain main{tray, {&pro, &dir, &log}, host, L"C:\\nowhere\\ghost.exe"};
     ASSERT_TRUE(main.Load(96, nullptr, nullptr));
-    const std::wstring before = RunValue();
+    const std::wstring before = test::RunValue();
 
     std::wstring said;
     {
-        test::Answerer told(L"#32770", L"Korimo", [&](HWND box) {
-            said = test::WindowText(GetDlgItem(box, 0xFFFF));
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
         SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
     }
     EXPECT_NE(said.find(L"无法设置开机时启动"), std::wstring::npos);
     EXPECT_NE(said.find(L"C:\\nowhere\\ghost.EXE"), std::wstring::npos) << "the message names the path";
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
-    EXPECT_EQ(RunValue(), before);
+    EXPECT_EQ(test::RunValue(), before);
 
     // The other two boxes rewrite the value silently: an empty value always goes in.
-    test::Answerer unexpected(L"#32770", L"Korimo", [](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }, 1000);
+    test::Answerer unexpected(L"#32770", L"Korimo", test::Confirm, 1000);
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
     test::PumpFor(1100);
     EXPECT_FALSE(unexpected.Acted());
