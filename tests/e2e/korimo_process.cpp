@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
 
@@ -36,9 +38,18 @@ const std::wstring& ProgramPath() { return programPath; }
 bool KorimoProcess::Start(bool waitReady) {
     STARTUPINFOW startup{sizeof(startup)};
     std::wstring commandLine = L"\"" + programPath + L"\"";
-    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_))
-        return false;
+    // A copy that has just ended may still hold its file for a moment under Wine: try again briefly.
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info_))
+            break;
+        const DWORD error = GetLastError();
+        if (attempt == 10) {
+            std::fwprintf(stderr, L"cannot start %ls: error %lu\n", programPath.c_str(), error);
+            return false;
+        }
+        Sleep(500);
+    }
     if (!waitReady) return true;
     const bool ready = test::WaitFor(
         [this] {
