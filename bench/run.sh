@@ -12,6 +12,7 @@ korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
 status=0
 for bench in build/windows/bench/*_bench.exe; do
     echo "== $(basename "$bench" .exe)"
-    wine "$bench" || status=1
+    wine "$bench" || { korimo_log "the benchmark $(basename "$bench") failed"; status=1; }
 done
+[ -e "$bench" ] || { korimo_log "no benchmark was built in build/windows/bench"; exit 1; }
 exit $status

@@ -1,15 +1,32 @@
-# Shared by the run, test, screenshot and benchmark scripts: packages, build, and a private Wine + Xvfb session.
-# Source it; every function is prefixed korimo_.
+# Shared by the run, test, screenshot, package and benchmark scripts: packages, build, and a private Wine + Xvfb
+# session. Source it; every function is prefixed korimo_. A step that fails says what failed and what to do.
 
 KORIMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales"
+# The one install list (.ci/run installs it too). `wine` brings the wine, wineboot and wineserver commands, which
+# wine64 alone does not.
+KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales"
+# Every command the scripts, the tests and the benchmarks call, with the Debian package that brings it.
+KORIMO_COMMANDS="cmake:cmake ctest:cmake ninja:ninja-build g++:g++ x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+wine:wine wineboot:wine wineserver:wine Xvfb:xvfb xdotool:xdotool xdpyinfo:x11-utils import:imagemagick
+locale-gen:locales"
 
 korimo_log() { printf '[korimo] %s\n' "$*" >&2; }
 
 korimo_as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else
-        korimo_log "need root to run: $*"; return 1
+        korimo_log "need root to run: $* (run as root or install sudo)"; return 1
     fi
+}
+
+# Says which command is missing and which package brings it; non-zero when any is missing.
+korimo_check_commands() {
+    local pair status=0
+    for pair in $KORIMO_COMMANDS; do
+        command -v "${pair%%:*}" >/dev/null 2>&1 ||
+            { korimo_log "${pair%%:*} is missing: install the Debian package ${pair#*:}"; status=1; }
+    done
+    return $status
 }
 
 # Installs what is missing: the toolchains, Wine, Xvfb, the Chinese fonts and the zh_CN.UTF-8 locale.
@@ -20,14 +37,19 @@ korimo_setup() {
     done
     if [ -n "$missing" ]; then
         korimo_log "installing:$missing"
-        korimo_as_root apt-get update -qq
-        korimo_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+        korimo_as_root apt-get update -qq ||
+            { korimo_log "apt-get update failed: check the network and /etc/apt/sources.list"; return 1; }
+        korimo_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing \
+            >/dev/null || { korimo_log "apt-get install failed for:$missing (see apt's message above)"; return 1; }
     fi
+    korimo_check_commands || return 1
     if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
         korimo_log "generating the zh_CN.UTF-8 locale"
         korimo_as_root sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | korimo_as_root tee -a /etc/locale.gen >/dev/null
         korimo_as_root locale-gen >/dev/null
+        locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$' ||
+            { korimo_log "the zh_CN.UTF-8 locale could not be made: add 'zh_CN.UTF-8 UTF-8' to /etc/locale.gen and run locale-gen"; return 1; }
     fi
 }
 
@@ -35,7 +57,15 @@ korimo_setup() {
 korimo_build() {
     cd "$KORIMO_ROOT" || return 1
     cmake --preset host >/dev/null && cmake --build --preset host &&
-        cmake --preset windows >/dev/null && cmake --build --preset windows
+        cmake --preset windows >/dev/null && cmake --build --preset windows ||
+        { korimo_log "the build failed (see the compiler's message above)"; return 1; }
+}
+
+# Builds korimo.exe alone, for starting it.
+korimo_build_exe() {
+    cd "$KORIMO_ROOT" || return 1
+    cmake --preset windows >/dev/null && cmake --build --preset windows --target korimo ||
+        { korimo_log "the build of korimo.exe failed (see the compiler's message above)"; return 1; }
 }
 
 KORIMO_XVFB_PID=""
@@ -61,13 +91,14 @@ korimo_wine_start() {
             fi
             KORIMO_XVFB_PID=""
         done
-        [ -n "$KORIMO_XVFB_PID" ] || { korimo_log "could not start Xvfb"; return 1; }
+        [ -n "$KORIMO_XVFB_PID" ] || { korimo_log "Xvfb did not start on any display :90-:140: run 'Xvfb :99' to see why"; return 1; }
         korimo_log "Xvfb on $DISPLAY"
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         korimo_log "preparing the Wine prefix $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1
+        wineboot -i >/dev/null 2>&1 && [ -d "$WINEPREFIX/drive_c/windows/system32" ] ||
+            { korimo_log "wineboot could not prepare the Wine prefix $WINEPREFIX: run 'WINEPREFIX=$WINEPREFIX wineboot -i' to see why"; return 1; }
         # Without a window manager Wine stalls on hiding windows unless they are unmanaged.
         [ -z "$KORIMO_XVFB_PID" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     fi
@@ -97,6 +128,7 @@ korimo_wine_tray_double_click() {
         tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1)
         [ -n "$tray" ] && break; sleep 0.1
     done
-    [ -n "$tray" ] || { korimo_log "no tray window"; return 1; }
-    xdotool mousemove --window "$tray" 12 31 click --repeat 2 --delay 80 1
+    [ -n "$tray" ] || { korimo_log "Wine's system tray window did not appear: Korimo did not start under Wine"; return 1; }
+    xdotool mousemove --window "$tray" 12 31 click --repeat 2 --delay 80 1 ||
+        { korimo_log "xdotool could not click Korimo's tray icon"; return 1; }
 }

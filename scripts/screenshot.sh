@@ -5,7 +5,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$KORIMO_ROOT" || exit 1
 out="${1:-$KORIMO_ROOT/docs/screenshots}"
-mkdir -p "$out"
+mkdir -p "$out" || { korimo_log "cannot make the folder $out"; exit 1; }
 korimo_setup || exit 1
 korimo_build || exit 1
 exe="$KORIMO_ROOT/build/windows/korimo.exe"
@@ -28,7 +28,8 @@ click_twips() { # window x y
 # Crops the screen to the main window and the panel under it (or to the given height).
 shoot() { # window file extra-height
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    import -window root -crop "${WIDTH}x$((HEIGHT + $3))+${X}+${Y}" +repage "$2"
+    import -window root -crop "${WIDTH}x$((HEIGHT + $3))+${X}+${Y}" +repage "$2" ||
+        { korimo_log "import could not save the screenshot $2"; exit 1; }
     korimo_log "wrote $2"
 }
 

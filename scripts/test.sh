@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The whole test suite: unit tests of the platform-free code on Linux, then the Win32 layer under Wine, then
-# end-to-end tests of the real korimo.exe under Wine + Xvfb. Own Wine prefix, own display, zh_CN.UTF-8
+# end-to-end tests of the real korimo.exe under Wine + Xvfb, and the package. Own Wine prefix, own display, zh_CN.UTF-8
 # (ANSI code page 936); Wine and Xvfb are shut down at the end, also on failure. Exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$KORIMO_ROOT" || exit 1
 
 korimo_setup || exit 1
-korimo_build || { korimo_log "build failed"; exit 1; }
+korimo_build || exit 1
 
 # Every test program writes a GoogleTest XML report here; the closing line counts the tests in them.
 results=$(mktemp -d /tmp/korimo-results.XXXXXX)
@@ -21,7 +21,6 @@ status=0
 # One process per unit test: counted from ctest's own summary rather than from reports.
 GTEST_OUTPUT= run_ctest "unit tests (Linux)" --test-dir build/host | tee "$results/unit.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-read -r _ _ _ unit_failed _ _ _ _ unit_total < <(grep -E '^[0-9]+% tests passed' "$results/unit.txt")
 
 KORIMO_OWN_PREFIX=$(mktemp -d /tmp/korimo-test.XXXXXX)
 trap 'korimo_wine_stop; rm -rf "$results"' EXIT
@@ -30,8 +29,14 @@ korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
 export GTEST_OUTPUT="xml:Z:${results//\//\\}\\" # the same folder, as Wine's Z: drive names it
 run_ctest "Win32 layer (Wine)" --test-dir build/windows -L win || status=1
 run_ctest "end-to-end (korimo.exe under Wine)" --test-dir build/windows -L e2e || status=1
+GTEST_OUTPUT= run_ctest "package" --test-dir build/windows -L package | tee "$results/package.txt"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
-passed=$(( ${unit_total:-0} - ${unit_failed:-0} )); failed=${unit_failed:-0}
+passed=0; failed=0
+for summary in "$results"/unit.txt "$results"/package.txt; do # counted from ctest's own summary
+    read -r _ _ _ fails _ _ _ _ total < <(grep -E '^[0-9]+% tests passed' "$summary")
+    passed=$((passed + ${total:-0} - ${fails:-0})); failed=$((failed + ${fails:-0}))
+done
 for report in "$results"/*.xml; do
     [ -f "$report" ] || continue
     read -r total fails errors < <(grep -m1 -o '<testsuites tests="[0-9]*" failures="[0-9]*" disabled="[0-9]*" errors="[0-9]*"' "$report" |

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "korimo_version.h"
 #include "ui/layout.h"
 
 namespace korimo::app {
@@ -32,7 +33,7 @@ constexpr CreditLine kCredits[] = {
     {2520, L"桌面进程与文件监视", true},
     {3120, L"进程监视 · 文件监视 · 事件日志 · 托盘提示", false},
     {4080, L"设计与编写：Velmora", false},
-    {4560, L"版本 1.0.0", false},
+    {4560, L"版本 " KORIMO_VERSION_WIDE, false},
     {5040, L"感谢你使用 Korimo", false},
     {6480, L"单击任意处关闭", false},
 };
