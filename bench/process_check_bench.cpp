@@ -92,7 +92,7 @@ int wmain(int argc, wchar_t** argv) {
     korimo::procmon::pro_form panel;
     int reports = 0;
     panel.Configure({[](const std::wstring&, const std::wstring&) {}, [&](const std::wstring&) { ++reports; },
-                     [](const std::wstring&) { return 1; }, L"C:\\"});
+                     [](const std::wstring&) { return korimo::procmon::Answer::LetRun; }, L"C:\\"});
     if (!panel.Load(96)) return 1;
     KillTimer(panel.Hwnd(), 1); // checks run here by hand only
 

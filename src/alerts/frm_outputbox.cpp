@@ -3,6 +3,8 @@
 #include "alerts/countdown.h"
 #include "alerts/frm_outputbox_layout.h"
 
+#include <utility>
+
 namespace korimo::alerts {
 
 namespace {
@@ -53,22 +55,34 @@ bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1,
     Ovalue = 0;
     SetTimer(Hwnd(), kTimer1, 1000, nullptr);
     RunModal();
-    KillTimer(Hwnd(), kTimer1); // the countdown ends with the answer
     return true;
 }
 
-std::vector<HWND> Frm_Outputbox::DisableOtherWindows() {
+void Frm_Outputbox::Withdraw() {
+    if (!waiting_ || Ovalue != 0) return;
+    Ovalue = kWithdrawn;
+    EndModal();
+}
+
+void Frm_Outputbox::DisableOtherWindows() {
     std::pair<HWND, std::vector<HWND>> found{Hwnd(), {}};
     EnumThreadWindows(GetCurrentThreadId(), &CollectEnabled, reinterpret_cast<LPARAM>(&found));
     for (HWND window : found.second) EnableWindow(window, FALSE);
-    return found.second;
+    disabled_ = std::move(found.second);
+}
+
+// The countdown stops, the other windows take input again and the pop-up hides; safe to call twice.
+void Frm_Outputbox::EndModal() {
+    KillTimer(Hwnd(), kTimer1);
+    for (HWND window : std::exchange(disabled_, {})) EnableWindow(window, TRUE); // first, so activation returns to one of ours
+    ShowWindow(Hwnd(), SW_HIDE);
 }
 
 // The modal show: the program's other windows are disabled, and this loop handles every message of the
 // thread (timers, shell notifications, the log) until the question has its answer.
 void Frm_Outputbox::RunModal() {
     waiting_ = true;
-    const std::vector<HWND> disabled = DisableOtherWindows();
+    DisableOtherWindows();
     ShowWindow(Hwnd(), SW_SHOW);
     SetForegroundWindow(Hwnd());
     MSG msg;
@@ -81,8 +95,7 @@ void Frm_Outputbox::RunModal() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    for (HWND window : disabled) EnableWindow(window, TRUE); // first, so activation returns to one of ours
-    ShowWindow(Hwnd(), SW_HIDE);
+    EndModal();
     waiting_ = false;
 }
 
@@ -116,8 +129,6 @@ LRESULT Frm_Outputbox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // answer it.
         if (LOWORD(wParam) != WA_INACTIVE) SendMessageW(Control(IDC_OUT_COMMAND1), WM_KILLFOCUS, 0, 0);
         return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
-    case WM_CLOSE:
-        return 0; // only an answer ends the question
     default:
         return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
     }

@@ -22,6 +22,10 @@ public:
 
     bool Load(int dpi);
     bool IsWaiting() const { return waiting_; }
+    // Ends a waiting question with no answer (Ovalue kWithdrawn): the program is closing. The pop-up hides at
+    // once and the other windows take input again; `outputbox` returns when control gets back to it.
+    void Withdraw();
+    static constexpr std::int16_t kWithdrawn = -1;
 
     std::int16_t Ot = 0;     // seconds left
     std::int16_t Ov = 0;     // the answer when they run out
@@ -30,15 +34,18 @@ public:
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
+    void OnClose() override {} // only an answer ends the question, and the question stays on screen
     COLORREF ControlTextColour(HWND control) const override;
 
 private:
     void RunModal();
-    std::vector<HWND> DisableOtherWindows();
+    void DisableOtherWindows();
+    void EndModal();
     void OnTick();
     void OnCommand(int id);
 
     bool waiting_ = false;
+    std::vector<HWND> disabled_; // the program's windows the question disabled
     ui::Font nameFont_;
     ui::Font timeFont_;
 };

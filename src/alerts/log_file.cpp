@@ -19,6 +19,16 @@ std::wstring LogFileName(std::wstring_view date, int hour, int minute) {
 
 std::wstring LogFolder(std::wstring_view appFolder) { return std::wstring(appFolder) + L"log\\"; }
 
+std::wstring AutoSavePath(std::wstring_view proposed, const std::function<bool(const std::wstring&)>& taken) {
+    std::wstring path(proposed);
+    const std::size_t dot = proposed.size() >= 4 && proposed.substr(proposed.size() - 4) == L".log"
+                                ? proposed.size() - 4
+                                : proposed.size();
+    for (int n = 2; taken(path) && n < 100000; ++n)
+        path = std::wstring(proposed.substr(0, dot)) + L" (" + std::to_wstring(n) + L")" + std::wstring(proposed.substr(dot));
+    return path;
+}
+
 std::wstring LogFileText(std::wstring_view logText) { return std::wstring(logText) + L"\r\n"; }
 
 } // namespace korimo::alerts

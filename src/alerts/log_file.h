@@ -1,6 +1,7 @@
 // Names and contents of the saved log files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ std::wstring LogFileName(std::wstring_view date, int hour, int minute);
 
 // The folder the logs go to: the program folder (ending in "\") and "log\".
 std::wstring LogFolder(std::wstring_view appFolder);
+
+// Where the automatic save writes: the proposed path, unless `taken` says a file is there that this run did not
+// write (an earlier run of the same minute); then the first of "<name> (2).log", "<name> (3).log" … that is not
+// taken. So a restart never replaces an earlier run's log.
+std::wstring AutoSavePath(std::wstring_view proposed, const std::function<bool(const std::wstring&)>& taken);
 
 // What a log file holds: the whole log text followed by one CR LF.
 std::wstring LogFileText(std::wstring_view logText);

@@ -1,11 +1,14 @@
 #include "alerts/log_form.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "alerts/log_file.h"
 #include "alerts/log_file_win.h"
 #include "alerts/log_form_layout.h"
 #include "ui/text_win.h"
@@ -184,37 +187,76 @@ void log_form::Picture2_Click() {
 void log_form::Command1_Click() {
     const std::wstring proposed = ProposedLogPath(appFolder_);
     EnsureFolderOf(proposed); // so the dialog opens in the log folder
+    const auto slash = proposed.find_last_of(L'\\');
+    const std::wstring path = AskSavePath(proposed.substr(0, slash), proposed.substr(slash + 1));
+    if (!path.empty()) SaveTo(path, false); // cancelled: nothing is written
+}
+
+std::wstring log_form::AskSavePath(const std::wstring& folder, const std::wstring& fileName) {
     std::vector<wchar_t> file(32768, L'\0');
-    std::copy(proposed.begin(), proposed.end(), file.begin());
+    std::copy(fileName.begin(), fileName.end(), file.begin());
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = Hwnd();
     dialog.lpstrFilter = L"信息(*.log) \0 *.log\0";
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.c_str();
     dialog.lpstrTitle = L"保存日志";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog)) return; // cancelled: nothing is written
-    SaveTo(file.data(), false);
+    return GetSaveFileNameW(&dialog) ? std::wstring(file.data()) : std::wstring();
 }
 
-void log_form::SaveTo(const std::wstring& path, bool announce) {
+bool log_form::SaveTo(const std::wstring& path, bool announce) {
     const SaveResult result = SaveLogFile(path, model_.Text());
-    if (!result.ok)
+    if (!result.ok) {
         ui::ShowFailure(Hwnd(), L"日志无法保存到：\n" + path + L"\n\n" + result.error);
-    else if (announce)
+        return false;
+    }
+    if (!WroteThisRun(path)) written_.push_back(path);
+    if (announce) MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
+    return true;
+}
+
+bool log_form::WroteThisRun(const std::wstring& path) const {
+    return std::any_of(written_.begin(), written_.end(), [&](const std::wstring& own) {
+        return CompareStringOrdinal(own.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL;
+    });
+}
+
+std::wstring log_form::ExitSavePath() const {
+    return AutoSavePath(ProposedLogPath(appFolder_), [this](const std::wstring& candidate) {
+        return GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES && !WroteThisRun(candidate);
+    });
+}
+
+// The automatic save at exit. When the log folder cannot take the file, the user is told where and why and may
+// put the log elsewhere; whatever the choice, the program then ends.
+void log_form::SaveAtExit() {
+    const std::wstring path = ExitSavePath();
+    const SaveResult result = SaveLogFile(path, model_.Text());
+    if (result.ok) {
+        written_.push_back(path);
         MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
+        return;
+    }
+    const std::wstring question = L"日志无法自动保存到：\n" + path + L"\n\n" + result.error +
+                                  L"\n\n要把日志另存到其他位置吗？";
+    if (MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) != IDYES) return;
+    wchar_t documents[MAX_PATH]{};
+    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    const std::wstring chosen = AskSavePath(documents, path.substr(path.find_last_of(L'\\') + 1));
+    if (!chosen.empty()) SaveTo(chosen, true);
 }
 
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
     if (!autoSaveOn_ || !autoSaveOn_()) return;
-    const std::wstring path = ProposedLogPath(appFolder_);
-    if (mode == ui::UnloadMode::SessionEnding) {
-        SaveLogFile(path, model_.Text()); // no message may hold the shutdown up
+    if (mode == ui::UnloadMode::SessionEnding) { // no message may hold the shutdown up
+        SaveLogFile(ExitSavePath(), model_.Text());
         return;
     }
-    SaveTo(path, true);
+    SaveAtExit();
 }
 
 LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "alerts/log_model.h"
 #include "ui/panel_window.h"
@@ -52,13 +53,19 @@ private:
     void ApplyFont(const LOGFONTW& font);
     void ApplyColours(COLORREF text, COLORREF back);
     bool ChooseColour(const wchar_t* title, COLORREF& colour);
-    void SaveTo(const std::wstring& path, bool announce);
+    // The Save As dialog, opening in `folder` with `fileName` proposed; empty when cancelled.
+    std::wstring AskSavePath(const std::wstring& folder, const std::wstring& fileName);
+    bool SaveTo(const std::wstring& path, bool announce);
+    bool WroteThisRun(const std::wstring& path) const;
+    std::wstring ExitSavePath() const;
+    void SaveAtExit();
 
     LogModel model_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
     bool caretToEnd_ = false;
     std::wstring appFolder_;
+    std::vector<std::wstring> written_; // the files this run saved the log to
     std::function<bool()> autoSaveOn_;
     ui::Font viewFont_;
     COLORREF textColour_ = 0;

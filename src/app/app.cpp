@@ -81,9 +81,16 @@ bool App::LoadMainWindow() {
     pro_.Configure({
         notice,
         [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
-        [this](const std::wstring& message) -> int {
+        [this](const std::wstring& message) {
             alerts::Frm_Outputbox& alert = Alert();
-            return alert.outputbox(message, L"放过", L"关闭", L"强制关闭", 10, 1) ? alert.Ovalue : 0;
+            if (!alert.outputbox(message, L"放过", L"关闭", L"强制关闭", 10, 1)) return procmon::Answer::None;
+            switch (alert.Ovalue) {
+            case 1: return procmon::Answer::LetRun;
+            case 2: return procmon::Answer::Close;
+            case 3: return procmon::Answer::ForceClose;
+            case alerts::Frm_Outputbox::kWithdrawn: return procmon::Answer::Withdrawn;
+            default: return procmon::Answer::None;
+            }
         },
         appFolder_,
     });
@@ -128,6 +135,9 @@ bool App::AlertShowing() const { return alert_ && alert_->IsVisible(); }
 void App::CloseProgram(CloseReason reason) {
     if (closing_) return;
     closing_ = true;
+    // A question still waiting ends unanswered: nothing is closed, and the check that asked it reports nothing
+    // more, so the log saved below is the whole log.
+    if (alert_) alert_->Withdraw();
     // Monitors first: the file monitor ends its notifications, the log saves itself. At the end of a session
     // nothing may ask the user anything.
     const auto mode = reason == CloseReason::EndSession ? ui::UnloadMode::SessionEnding : ui::UnloadMode::Closing;

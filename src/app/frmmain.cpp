@@ -218,9 +218,6 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case ui::WM_KORIMO_TRAY:
         OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
         return 0;
-    case WM_CLOSE:
-        host_.CloseProgram(CloseReason::CloseRequest);
-        return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
@@ -230,6 +227,9 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
     }
 }
+
+// The main window's close request (Alt+F4, a polite taskkill) ends the program, in order.
+void frmmain::OnClose() { host_.CloseProgram(CloseReason::CloseRequest); }
 
 void frmmain::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
     ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0x13, 0x30, 0x58), RGB(0x21, 0x5A, 0x9B));

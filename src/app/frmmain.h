@@ -56,6 +56,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnClose() override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
     COLORREF ControlTextColour(HWND control) const override;
 

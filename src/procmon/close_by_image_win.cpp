@@ -1,9 +1,7 @@
 #include "procmon/close_by_image_win.h"
 
-#include <shellapi.h>
-
-#include "procmon/process_report.h"
 #include "ui/text_win.h"
+#include "ui/window.h"
 
 namespace korimo::procmon {
 
@@ -17,23 +15,44 @@ bool WriteBatch(const std::wstring& path, const std::string& line) {
     CloseHandle(file);
     return ok;
 }
+
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH]{};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return length && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+// cmd.exe from the system folder, /d so that no AutoRun command of the registry runs first.
+bool RunBatch(const std::wstring& systemFolder, const std::wstring& batch, const std::wstring& workingFolder) {
+    const std::wstring cmd = systemFolder + L"\\cmd.exe";
+    std::wstring commandLine = L"cmd.exe /d /c \"\"" + batch + L"\"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(cmd.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        workingFolder.c_str(), &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
 } // namespace
 
-bool CloseByImageName(HWND owner, const std::wstring& appFolder, const std::wstring& imageName, bool forced) {
-    const std::optional<std::wstring> line = TaskkillLine(imageName, forced);
-    if (!line) {
-        ui::ShowFailure(owner, L"无法关闭进程：程序名\n" + imageName + L"\n含有不能安全写入批处理文件的字符。");
+bool CloseByImageName(HWND owner, const std::wstring& appFolder, const CloseOrder& order) {
+    const std::wstring systemFolder = SystemFolder();
+    const std::optional<std::wstring> line = TaskkillLine(systemFolder, order, ImageName(ui::ModulePath()),
+                                                          ui::FitsAnsi(order.imageName));
+    if (!line || !ui::FitsAnsi(*line)) {
+        ui::ShowFailure(owner, L"无法关闭进程：程序名\n" + order.imageName + L"\n含有不能安全写入批处理文件的字符。");
         return false;
     }
-    const std::wstring batch = appFolder + L"tasklill.bat";
+    const std::wstring batch = appFolder + kBatchFileName;
     if (!WriteBatch(batch, ui::ToAnsi(*line))) {
         ui::ShowFailure(owner, L"无法关闭进程：不能写入批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
         return false;
     }
-    const auto started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(owner, nullptr, batch.c_str(), nullptr, appFolder.c_str(), SW_SHOWMINIMIZED));
-    if (started <= 32) {
-        ui::ShowFailure(owner, L"无法关闭进程：不能运行批处理文件\n" + batch);
+    if (!RunBatch(systemFolder, batch, appFolder)) {
+        ui::ShowFailure(owner, L"无法关闭进程：不能运行批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
         return false;
     }
     return true;

@@ -95,10 +95,10 @@ void pro_form::Report(const std::wstring& noticeTitle, const std::wstring& notic
     if (services_.log) services_.log(logEntry);
 }
 
-int pro_form::Ask(const std::wstring& message) { return services_.ask ? services_.ask(message) : 0; }
+Answer pro_form::Ask(const std::wstring& message) { return services_.ask ? services_.ask(message) : Answer::None; }
 
-void pro_form::CloseByImageName(const std::wstring& imageName, bool forced) {
-    procmon::CloseByImageName(Hwnd(), services_.appFolder, imageName, forced);
+void pro_form::CloseByImageName(const CloseOrder& order) {
+    procmon::CloseByImageName(Hwnd(), services_.appFolder, order);
 }
 
 void pro_form::prodo_Click() { check_.Run(*this); }

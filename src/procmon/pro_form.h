@@ -13,7 +13,7 @@ namespace korimo::procmon {
 struct ProcessMonitorServices {
     std::function<void(const std::wstring& title, const std::wstring& text)> notice; // the tray
     std::function<void(const std::wstring& entry)> log;                               // the event log
-    std::function<int(const std::wstring& message)> ask; // the alert pop-up; 0 when it gives no answer
+    std::function<Answer(const std::wstring& message)> ask; // the alert pop-up
     std::wstring appFolder;                                // where the batch file goes
 };
 
@@ -41,8 +41,8 @@ private:
     ProcessInfo LookUp(const WindowEntry& entry) override;
     CheckSettings Settings() override;
     void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) override;
-    int Ask(const std::wstring& message) override;
-    void CloseByImageName(const std::wstring& imageName, bool forced) override;
+    Answer Ask(const std::wstring& message) override;
+    void CloseByImageName(const CloseOrder& order) override;
 
     void ShowList(const std::vector<WindowEntry>& windows);
     void ShowDetails(const ProcessInfo& info);

@@ -52,30 +52,37 @@ bool ProcessCheck::Run(CheckPlatform& platform) {
         for (std::size_t i : changes.started) list.push_back(current_[i]);
         return list;
     }();
-    for (const WindowEntry& entry : started) ReportStarted(platform, entry);
+    for (const WindowEntry& entry : started)
+        if (!ReportStarted(platform, entry)) return true;
     if (platform.Settings().closeNotices)
         for (std::size_t i : changes.closed) ReportClosed(platform, previous_[i]);
-    for (std::size_t i : changes.closed) known_.erase(previous_[i].window);
+    // A window that changed its title keeps its process: only windows that have gone are forgotten.
+    std::unordered_set<std::uintptr_t> open;
+    for (const WindowEntry& entry : current_) open.insert(entry.window);
+    for (std::size_t i : changes.closed)
+        if (!open.count(previous_[i].window)) known_.erase(previous_[i].window);
     return true;
 }
 
-void ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& entry) {
+bool ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& entry) {
     const ProcessInfo info = platform.LookUp(entry);
     known_[entry.window] = info;
     platform.Report(L"开启进程", ProcessNotice(entry.title, info.path, info.pid),
                     StartedLogEntry(entry.title, info.path, info.pid));
     const CheckSettings settings = platform.Settings();
-    if (!settings.prompts) return;
+    if (!settings.prompts) return true;
     const std::wstring image = ImageName(info.path);
     for (const std::wstring& ignored : settings.ignored)
-        if (!ignored.empty() && ignored == image) return;
-    const int answer = platform.Ask(StartedQuestion(info.path));
-    if (answer == 2 || answer == 3) platform.CloseByImageName(image, answer == 3);
+        if (!ignored.empty() && ignored == image) return true;
+    const Answer answer = platform.Ask(StartedQuestion(info.path));
+    if (answer == Answer::Close || answer == Answer::ForceClose)
+        platform.CloseByImageName({image, info.pid, answer == Answer::ForceClose});
+    return answer != Answer::Withdrawn;
 }
 
 void ProcessCheck::ReportClosed(CheckPlatform& platform, const WindowEntry& entry) {
     const auto known = known_.find(entry.window);
-    const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, L"SYSTEM"};
+    const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, kUnknownPath};
     platform.Report(L"关闭进程", ProcessNotice(entry.title, info.path, info.pid),
                     ClosedLogEntry(entry.title, info.path, info.pid));
 }

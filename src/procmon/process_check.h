@@ -25,6 +25,17 @@ struct ProcessInfo {
     std::wstring path; // "SYSTEM" where it cannot be read
 };
 
+struct CloseOrder;
+
+// The answer to the question about a started process.
+enum class Answer {
+    None,       // no question was asked
+    LetRun,     // "放过", or the countdown ran out
+    Close,      // "关闭"
+    ForceClose, // "强制关闭"
+    Withdrawn,  // the program is closing: nothing is closed and the check reports nothing more
+};
+
 struct CheckSettings {
     bool prompts = true;       // Check2(1): ask about every started process not on the ignore list
     bool closeNotices = false; // Check2(2): report titles that have gone
@@ -37,9 +48,8 @@ public:
     virtual ProcessInfo LookUp(const WindowEntry& entry) = 0;
     virtual CheckSettings Settings() = 0;
     virtual void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) = 0;
-    // Asks about a started process; returns the answer (1 let it run, 2 close, 3 force close; 0 none).
-    virtual int Ask(const std::wstring& message) = 0;
-    virtual void CloseByImageName(const std::wstring& imageName, bool forced) = 0;
+    virtual Answer Ask(const std::wstring& message) = 0;
+    virtual void CloseByImageName(const CloseOrder& order) = 0;
 
 protected:
     ~CheckPlatform() = default;
@@ -67,7 +77,8 @@ public:
     const std::vector<WindowEntry>& Previous() const { return previous_; }
 
 private:
-    void ReportStarted(CheckPlatform& platform, const WindowEntry& entry);
+    // False when the question was withdrawn: the check ends there.
+    bool ReportStarted(CheckPlatform& platform, const WindowEntry& entry);
     void ReportClosed(CheckPlatform& platform, const WindowEntry& entry);
 
     std::vector<WindowEntry> previous_;

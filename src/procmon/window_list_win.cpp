@@ -4,6 +4,8 @@
 
 #include <unordered_set>
 
+#include "procmon/process_report.h"
+
 namespace korimo::procmon {
 
 namespace {
@@ -86,14 +88,14 @@ std::vector<WindowEntry> GetOpenWindowNames() {
 
 ProcessInfo LookUpWindow(HWND window) {
     DWORD processId = 0;
-    if (!window || !GetWindowThreadProcessId(window, &processId)) return {0, L"SYSTEM"};
+    if (!window || !GetWindowThreadProcessId(window, &processId)) return {0, kUnknownPath};
     return {processId, GetProcessPathByProcessID(processId)};
 }
 
 std::wstring GetProcessPathByProcessID(DWORD processId) {
     std::wstring path = MainModulePath(processId);
     if (path.empty()) path = ImagePathLimited(processId);
-    return path.empty() ? L"SYSTEM" : path;
+    return path.empty() ? kUnknownPath : path;
 }
 
 } // namespace korimo::procmon

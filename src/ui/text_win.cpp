@@ -11,6 +11,14 @@ std::string ToAnsi(std::wstring_view text) {
     return ansi;
 }
 
+bool FitsAnsi(std::wstring_view text) {
+    if (text.empty()) return true;
+    BOOL lost = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                          nullptr, 0, nullptr, &lost);
+    return bytes > 0 && !lost;
+}
+
 std::wstring SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

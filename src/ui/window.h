@@ -39,6 +39,9 @@ protected:
     void Destroy();
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // WM_CLOSE, whoever sends it (Alt+F4, another program, a polite taskkill): the window hides, as "收缩"
+    // would. It never reaches DefWindowProc, so nothing but the program's own close sequence destroys a window.
+    virtual void OnClose() { Hide(); }
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
 private:

@@ -49,6 +49,9 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// The batch calls the system's own taskkill by its full path.
+const std::string kTaskkill = "\"C:\\windows\\system32\\taskkill.exe\"";
+
 std::wstring Question(const std::wstring& path) { return L"Korimo进程监视系统发现" + path + L"正在启动或正在被调用"; }
 
 class ProcessMonitorTest : public testing::Test {
@@ -133,7 +136,7 @@ TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitely) {
 
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
     EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(Batch()); }, 5000));
-    EXPECT_EQ(ReadBytes(Batch()), "taskkill /IM \"titled_window.exe\"\r\n");
+    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /IM \"titled_window.exe\"\r\n");
     EXPECT_TRUE(program.HasExited(15000)) << "the polite close did not end the program";
     LetEveryQuestionPass(500);
 }
@@ -144,7 +147,7 @@ TEST_F(ProcessMonitorTest, ForceCloseWritesTheForcedLineAndEndsTheProgram) {
     ASSERT_TRUE(popup);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
     EXPECT_TRUE(program.HasExited(15000));
-    EXPECT_EQ(ReadBytes(Batch()), "taskkill /F /IM \"titled_window.exe\"\r\n");
+    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /IM \"titled_window.exe\"\r\n");
     LetEveryQuestionPass(500);
 }
 
@@ -211,4 +214,89 @@ TEST_F(ProcessMonitorTest, TheIgnoreListComparesImageNamesCaseSensitively) {
     TitledProgram other(asked.wstring(), L"测试窗口-庚"); // the same name in other letters is asked about
     EXPECT_TRUE(WaitForQuestion(Question(asked.wstring()), 5000));
     LetEveryQuestionPass(500);
+}
+
+// Hostile names: a program that shares Korimo's image name, one whose name the code page cannot hold, and a
+// taskkill planted beside korimo.exe. Each program asked about closes by its process id; Korimo survives and
+// goes on reporting; the planted file never runs; the batch's own console is never reported.
+TEST_F(ProcessMonitorTest, KorimoClosesWhatWasAskedNeverItselfNorAPlantedTaskkillNorItsOwnConsole) {
+    const std::filesystem::path folder = std::filesystem::path(ProgramFolder()) / L"hostile";
+    std::filesystem::create_directories(folder);
+    for (const wchar_t* planted : {L"taskkill.bat", L"taskkill.cmd"})
+        std::ofstream(std::filesystem::path(ProgramFolder()) / planted) << "echo planted> \"" << "%~dp0planted.txt\"\r\n";
+    const std::filesystem::path namesake = folder / L"korimo.exe", emoji = folder / L"\U0001F600.exe";
+    for (const auto& copy : {namesake, emoji})
+        std::filesystem::copy_file(TitledWindowPath(), copy, std::filesystem::copy_options::overwrite_existing);
+
+    const struct {
+        std::filesystem::path program;
+        int answer;
+        const char* switches;
+    } cases[] = {{namesake, alerts::IDC_OUT_COMMAND3, " /F /PID "}, {namesake, alerts::IDC_OUT_COMMAND2, " /PID "},
+                 {emoji, alerts::IDC_OUT_COMMAND2, " /PID "}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.switches);
+        TitledProgram program(c.program.wstring(), L"测试窗口-敌" + std::to_wstring(++n));
+        ASSERT_TRUE(program.Started());
+        HWND popup = WaitForQuestion(Question(c.program.wstring()));
+        ASSERT_TRUE(popup);
+        test::ClickWindow(GetDlgItem(popup, c.answer));
+        EXPECT_TRUE(program.HasExited(15000)) << "the program asked about is still running";
+        EXPECT_EQ(ReadBytes(Batch()), kTaskkill + c.switches + std::to_string(program.Pid()) + "\r\n");
+        EXPECT_FALSE(korimo.HasExited(1500)) << "Korimo closed itself";
+    }
+    TitledProgram later(TitledWindowPath(), L"测试窗口-后");
+    EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()))) << "Korimo stopped reporting";
+    LetEveryQuestionPass(2000);
+    const std::wstring log = LogText();
+    for (const wchar_t* console : {L"conhost.exe", L"cmd.exe", L"tasklill.bat"})
+        EXPECT_EQ(log.find(console), std::wstring::npos) << "the batch's console was reported";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ProgramFolder()) / L"planted.txt"));
+    for (const wchar_t* planted : {L"taskkill.bat", L"taskkill.cmd"})
+        std::filesystem::remove(std::filesystem::path(ProgramFolder()) / planted);
+}
+
+// Only the program's own close ends anything: WM_CLOSE from outside hides a panel or the about box and the pop-up
+// keeps its question; WM_CLOSE to the main window ends Korimo in order, the waiting question withdrawn at once
+// and nothing closed, with every entry in the saved log.
+TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestionEndsWithIt) {
+    const std::filesystem::path logs = std::filesystem::path(ProgramFolder()) / L"log";
+    std::filesystem::remove_all(logs); // earlier tests' runs saved theirs
+    OpenProcessPanel();
+    test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    for (const wchar_t* cls : {L"Korimo.pro_form", L"Korimo.dir_form", L"Korimo.log_form", L"Korimo.frm_maker"}) {
+        HWND window = korimo.Panel(cls);
+        ASSERT_TRUE(window) << cls;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        Sleep(300);
+        EXPECT_TRUE(IsWindow(window) && !IsWindowVisible(window)) << cls << " was not hidden";
+    }
+    EXPECT_FALSE(korimo.WaitForMessageBox(500)) << "a panel's close said something";
+    TitledProgram first(TitledWindowPath(), L"测试窗口-留");
+    ASSERT_TRUE(WaitForQuestion(Question(TitledWindowPath())));
+    LetEveryQuestionPass(1000);
+    TitledProgram second(TitledWindowPath(), L"测试窗口-问");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    PostMessageW(popup, WM_CLOSE, 0, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(popup)) << "the pop-up left its question";
+    const std::wstring shown = LogText();
+
+    PostMessageW(korimo.Main(), WM_CLOSE, 0, 0);
+    HWND box = korimo.WaitForMessageBox(10000);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(IsWindowVisible(popup)) << "the pop-up outlived its question";
+    test::ClickWindow(GetDlgItem(box, IDOK));
+    ASSERT_TRUE(korimo.HasExited(10000));
+    EXPECT_FALSE(first.HasExited() || second.HasExited()) << "a withdrawn question closed a program";
+    std::vector<std::filesystem::path> files;
+    for (const auto& file : std::filesystem::directory_iterator(logs)) files.push_back(file.path());
+    ASSERT_EQ(files.size(), 1u);
+    std::string shownAnsi(WideCharToMultiByte(CP_ACP, 0, shown.c_str(), -1, nullptr, 0, nullptr, nullptr) - 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, shown.c_str(), -1, shownAnsi.data(), static_cast<int>(shownAnsi.size()) + 1, nullptr, nullptr);
+    EXPECT_NE(shown.find(L"测试窗口-问"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(files[0]), shownAnsi + "\r\n") << "the saved log is not the log the views showed";
 }

@@ -86,6 +86,54 @@ TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkAndSaysSo) {
     EXPECT_EQ(ReadBytes(files[0]), HeaderGbk() + "\r\n");
 }
 
+// A restart in the same minute writes beside the earlier run's log; a log folder that cannot be made (a plain
+// file named "log" stands in its place) is told with its path and the log can go elsewhere.
+TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs) {
+    const auto closeAndConfirm = [&](KorimoProcess& run) {
+        PostMessageW(run.Main(), WM_CLOSE, 0, 0);
+        HWND box = run.WaitForMessageBox(10000);
+        ASSERT_TRUE(box);
+        test::ClickWindow(GetDlgItem(box, IDOK));
+        ASSERT_TRUE(run.HasExited(10000));
+    };
+    closeAndConfirm(korimo);
+    ASSERT_EQ(LogFiles().size(), 1u);
+    const std::filesystem::path first = LogFiles()[0];
+    const std::string firstBytes = ReadBytes(first);
+    {
+        KorimoProcess second;
+        ASSERT_TRUE(second.Start());
+        closeAndConfirm(second);
+    }
+    EXPECT_EQ(LogFiles().size(), 2u) << "the second run replaced the first run's log";
+    EXPECT_EQ(ReadBytes(first), firstBytes);
+
+    std::filesystem::remove_all(LogFolder());
+    std::ofstream(LogFolder()) << "not a folder";
+    const std::filesystem::path elsewhere = std::filesystem::temp_directory_path() / L"korimo-elsewhere.log";
+    std::filesystem::remove(elsewhere);
+    KorimoProcess blocked;
+    ASSERT_TRUE(blocked.Start());
+    PostMessageW(blocked.Main(), WM_CLOSE, 0, 0);
+    HWND box = blocked.WaitForMessageBox(10000);
+    ASSERT_TRUE(box);
+    const std::wstring said = test::ControlText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(said.find(LogFolder().wstring() + L"\\"), std::wstring::npos) << "the message names no path";
+    test::ClickWindow(GetDlgItem(box, IDYES));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(dialog = test::FindTopLevel(blocked.Pid(), L"#32770", L"保存日志")); }, 5000));
+    SetDlgItemTextW(dialog, 0x47c, elsewhere.wstring().c_str());
+    test::ClickWindow(GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(test::WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    ASSERT_TRUE(box = blocked.WaitForMessageBox(10000));
+    EXPECT_TRUE(test::FindChildByText(box, L"程序正在结束，日志已保存"));
+    test::ClickWindow(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(blocked.HasExited(10000));
+    EXPECT_EQ(ReadBytes(elsewhere).substr(0, HeaderGbk().size()), HeaderGbk());
+    std::filesystem::remove(LogFolder());
+    std::filesystem::remove(elsewhere);
+}
+
 TEST_F(SettingsTest, WithAutomaticSaveUntickedClosingWritesNothingAndSaysNothing) {
     test::ClickWindow(MainControl(app::IDC_CHECK1_2));
     ASSERT_TRUE(test::WaitFor([&] { return SendMessageW(MainControl(app::IDC_CHECK1_2), BM_GETCHECK, 0, 0) == 0; },

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <limits>
 #include <vector>
 
@@ -34,6 +36,15 @@ TEST(LogFileName, HourAndMinuteWithoutLeadingZeroAfterOneSpace) {
     EXPECT_EQ(LogFileName(L"2008-4-5", 0, 5), L"2008-4-5# 0# 5.log");
     EXPECT_EQ(LogFileName(L"2008-4-5", 0, 0), L"2008-4-5# 0# 0.log");
     EXPECT_EQ(LogFileName(L"2008-4-5", 23, 59), L"2008-4-5# 23# 59.log");
+}
+
+TEST(LogFileName, TheAutomaticSaveNumbersItsFileBesideAnEarlierRunsLog) {
+    const std::wstring proposed = L"C:\\k\\log\\2008-4-5# 14# 7.log";
+    std::set<std::wstring> taken;
+    const auto path = [&] { return AutoSavePath(proposed, [&](const std::wstring& p) { return taken.count(p) > 0; }); };
+    EXPECT_EQ(path(), proposed);
+    taken = {proposed, L"C:\\k\\log\\2008-4-5# 14# 7 (2).log"};
+    EXPECT_EQ(path(), L"C:\\k\\log\\2008-4-5# 14# 7 (3).log");
 }
 
 TEST(LogFileName, DateFormsThatFileNamesCannotHoldAreMadeSafe) {

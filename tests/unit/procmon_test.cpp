@@ -19,10 +19,11 @@ public:
     std::vector<WindowEntry> windows;
     std::map<std::uintptr_t, ProcessInfo> processes;
     CheckSettings settings;
-    std::vector<int> answers; // given in turn to the questions
+    std::vector<Answer> answers; // given in turn to the questions
     std::vector<Reported> reports;
     std::vector<std::wstring> questions;
     std::vector<std::pair<std::wstring, bool>> closed;
+    std::vector<std::uint32_t> closedPids;
     int lookups = 0;
     std::function<void()> duringQuestion;
 
@@ -44,15 +45,18 @@ public:
     void Report(const std::wstring& title, const std::wstring& text, const std::wstring& entry) override {
         reports.push_back({title, text, entry});
     }
-    int Ask(const std::wstring& message) override {
+    Answer Ask(const std::wstring& message) override {
         questions.push_back(message);
         if (duringQuestion) duringQuestion();
-        if (answers.empty()) return 1;
-        const int answer = answers.front();
+        if (answers.empty()) return Answer::LetRun;
+        const Answer answer = answers.front();
         answers.erase(answers.begin());
         return answer;
     }
-    void CloseByImageName(const std::wstring& image, bool forced) override { closed.push_back({image, forced}); }
+    void CloseByImageName(const CloseOrder& order) override {
+        closed.push_back({order.imageName, order.forced});
+        closedPids.push_back(order.pid);
+    }
 };
 
 class ProcessCheckTest : public testing::Test {
@@ -80,7 +84,7 @@ TEST_F(ProcessCheckTest, BaselineAndAnUnchangedDesktopReportNothingAndLookNothin
 
 TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     desktop.Open(L"记事本 - 无标题", 3, L"C:\\程序\\notepad.exe", 40);
-    desktop.answers = {2};
+    desktop.answers = {Answer::Close};
     ASSERT_TRUE(check.Run(desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
     EXPECT_EQ(desktop.reports[0].title, L"开启进程");
@@ -89,6 +93,7 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     ASSERT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(desktop.questions[0], L"Korimo进程监视系统发现C:\\程序\\notepad.exe正在启动或正在被调用");
     EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"notepad.exe", false}}));
+    EXPECT_EQ(desktop.closedPids, std::vector<std::uint32_t>{40});
 }
 
 TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
@@ -103,7 +108,7 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     desktop.Open(L"one", 6, L"C:\\x\\one.exe", 50);
     desktop.Open(L"two", 7, L"C:\\x\\two.exe", 51);
     desktop.Open(L"three", 8, L"C:\\x\\three.exe", 52);
-    desktop.answers = {3, 1, 0};
+    desktop.answers = {Answer::ForceClose, Answer::LetRun, Answer::None};
     bool nestedRan = true;
     desktop.duringQuestion = [&] { nestedRan = check.Run(desktop); }; // a tick while the question waits
     ASSERT_TRUE(check.Run(desktop));
@@ -112,6 +117,18 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"one.exe", true}}));
     EXPECT_FALSE(check.IsRunning());
     EXPECT_TRUE(check.Run(desktop)) << "the next free tick checks";
+}
+
+TEST_F(ProcessCheckTest, AWithdrawnQuestionEndsTheCheckWithNothingMoreReportedOrClosed) {
+    desktop.settings.closeNotices = true;
+    desktop.Close(2);
+    desktop.Open(L"one", 6, L"C:\\x\\one.exe", 50);
+    desktop.Open(L"two", 7, L"C:\\x\\two.exe", 51);
+    desktop.answers = {Answer::Withdrawn};
+    ASSERT_TRUE(check.Run(desktop));
+    EXPECT_EQ(desktop.reports.size(), 1u) << "the program is closing: the log is being saved";
+    EXPECT_EQ(desktop.questions.size(), 1u);
+    EXPECT_TRUE(desktop.closed.empty());
 }
 
 TEST_F(ProcessCheckTest, PromptsOffOrAnIgnoredImageNameStillReportButDoNotAsk) {
@@ -150,6 +167,11 @@ TEST_F(ProcessCheckTest, ClosedWindowsAreReportedOnlyWithCloseNoticesOnWithWhatW
     EXPECT_EQ(desktop.reports[1].title, L"开启进程");
     EXPECT_EQ(desktop.reports[2].title, L"关闭进程");
     EXPECT_EQ(desktop.reports[2].entry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+    desktop.processes.erase(13); // the renamed window closes: its process is what was known of it
+    desktop.Close(13);
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_EQ(desktop.reports.size(), 4u);
+    EXPECT_EQ(desktop.reports[3].entry, L"【关闭进程】\r\n标题：renamed - page 2\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
 }
 
 TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
@@ -182,15 +204,23 @@ TEST(ProcessReport, ImageNameIsThePartAfterTheLastBackslash) {
     EXPECT_EQ(ImageName(L"C:\\程序\\我的 程序.exe"), L"我的 程序.exe");
 }
 
-TEST(TaskkillLine, QuotedWithASpaceAfterTaskkillAndNothingElseCanRun) {
-    EXPECT_EQ(TaskkillLine(L"notepad.exe", false), L"taskkill /IM \"notepad.exe\"\r\n");
-    EXPECT_EQ(TaskkillLine(L"notepad.exe", true), L"taskkill /F /IM \"notepad.exe\"\r\n");
-    EXPECT_EQ(TaskkillLine(L"my app.exe", false), L"taskkill /IM \"my app.exe\"\r\n");
-    EXPECT_EQ(TaskkillLine(L"a&del x.exe", false), L"taskkill /IM \"a&del x.exe\"\r\n"); // & is inert in quotes
-    EXPECT_EQ(TaskkillLine(L"%PATH%.exe", false), L"taskkill /IM \"%%PATH%%.exe\"\r\n");
-    EXPECT_FALSE(TaskkillLine(L"a\".exe & calc", false));
-    EXPECT_FALSE(TaskkillLine(L"a\r\ncalc.exe", false));
-    EXPECT_FALSE(TaskkillLine(L"", true));
+TEST(TaskkillLine, TheSystemsTaskkillByNameQuotedOrByProcessIdWhenTheNameWouldHitKorimo) {
+    const auto line = [](std::wstring name, bool forced, bool fits = true) {
+        return TaskkillLine(L"C:\\windows\\system32\\", {std::move(name), 77, forced}, L"korimo.exe", fits);
+    };
+    const std::wstring taskkill = L"\"C:\\windows\\system32\\taskkill.exe\"";
+    EXPECT_EQ(line(L"notepad.exe", false), taskkill + L" /IM \"notepad.exe\"\r\n");
+    EXPECT_EQ(line(L"notepad.exe", true), taskkill + L" /F /IM \"notepad.exe\"\r\n");
+    EXPECT_EQ(line(L"a&del x.exe", false), taskkill + L" /IM \"a&del x.exe\"\r\n"); // & is inert in quotes
+    EXPECT_EQ(line(L"%PATH%.exe", false), taskkill + L" /IM \"%%PATH%%.exe\"\r\n");
+    // Korimo's own name in any letter case, a name the code page cannot hold, one that cannot be quoted: the
+    // one process asked about, by its id.
+    EXPECT_EQ(line(L"KORIMO.exe", true), taskkill + L" /F /PID 77\r\n");
+    EXPECT_EQ(line(L"\U0001F600.exe", false, false), taskkill + L" /PID 77\r\n");
+    EXPECT_EQ(line(L"a\".exe & calc", false), taskkill + L" /PID 77\r\n");
+    EXPECT_EQ(line(L"a\r\ncalc.exe", false), taskkill + L" /PID 77\r\n");
+    EXPECT_FALSE(TaskkillLine(L"C:\\windows\\system32", {L"korimo.exe", 0, false}, L"korimo.exe", true));
+    EXPECT_FALSE(TaskkillLine(L"", {L"notepad.exe", 5, false}, L"korimo.exe", true));
 }
 
 TEST(Period, TheNumberAtTheStartOfTheText) {

@@ -107,13 +107,17 @@ TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIs
     EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
 }
 
-TEST(CloseByImageName, TheBatchFileClosesTheProgramByItsChineseName) {
+TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsChineseNameAndNoPlantedOneRuns) {
     ChineseNotepad notepad;
     ASSERT_TRUE(notepad.started);
+    for (const wchar_t* planted : {L"taskkill.bat", L"taskkill.cmd"})
+        std::ofstream(notepad.folder / planted) << "echo planted> planted.txt\r\n";
     const std::wstring folder = notepad.folder.wstring() + L"\\";
-    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, L"记事本.exe", true));
-    EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"), "taskkill /F /IM \"\xBC\xC7\xCA\xC2\xB1\xBE.exe\"\r\n");
+    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, {L"记事本.exe", notepad.info.dwProcessId, true}));
+    EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"),
+              "\"C:\\windows\\system32\\taskkill.exe\" /F /IM \"\xBC\xC7\xCA\xC2\xB1\xBE.exe\"\r\n");
     EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
+    EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"planted.txt")) << "a planted taskkill ran";
 }
 
 TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
@@ -123,7 +127,7 @@ TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
     std::wstring said;
     {
         test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", L"x\" & calc.exe", false));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", {L"x\" & calc.exe", 0, false}));
     }
     EXPECT_NE(said.find(L"无法关闭进程"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
