@@ -43,7 +43,7 @@ korimo_setup() {
             >/dev/null || { korimo_log "apt-get install failed for:$missing (see apt's message above)"; return 1; }
     fi
     korimo_check_commands || return 1
-    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+    if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
         korimo_log "generating the zh_CN.UTF-8 locale"
         korimo_as_root sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | korimo_as_root tee -a /etc/locale.gen >/dev/null
