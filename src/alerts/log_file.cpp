@@ -29,6 +29,8 @@ std::wstring AutoSavePath(std::wstring_view proposed, const std::function<bool(c
     return path;
 }
 
+std::wstring JournalPath(std::wstring_view appFolder) { return LogFolder(appFolder) + L"korimo-journal.log"; }
+
 std::wstring LogFileText(std::wstring_view logText) { return std::wstring(logText) + L"\r\n"; }
 
 } // namespace korimo::alerts

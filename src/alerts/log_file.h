@@ -23,6 +23,10 @@ std::wstring LogFolder(std::wstring_view appFolder);
 // taken. So a restart never replaces an earlier run's log.
 std::wstring AutoSavePath(std::wstring_view proposed, const std::function<bool(const std::wstring&)>& taken);
 
+// The journal of the running log, in the log folder: the log as far as it has been appended, in the log files'
+// own format (without the closing CR LF), so that a crash or a kill loses at most the last second of it.
+std::wstring JournalPath(std::wstring_view appFolder);
+
 // What a log file holds: the whole log text followed by one CR LF.
 std::wstring LogFileText(std::wstring_view logText);
 

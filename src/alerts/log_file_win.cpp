@@ -32,7 +32,11 @@ bool WriteWhole(HANDLE file, const std::string& bytes) {
 std::wstring ProposedLogPath(std::wstring_view appFolder) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    return LogFolder(appFolder) + LogFileName(ShortDate(now), now.wHour, now.wMinute);
+    return LogPathAt(appFolder, now);
+}
+
+std::wstring LogPathAt(std::wstring_view appFolder, const SYSTEMTIME& localTime) {
+    return LogFolder(appFolder) + LogFileName(ShortDate(localTime), localTime.wHour, localTime.wMinute);
 }
 
 void EnsureFolderOf(const std::wstring& path) {
@@ -44,9 +48,10 @@ void EnsureFolderOf(const std::wstring& path) {
     CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
+namespace {
+// The bytes go to a temporary file beside the target first, then replace it in one move.
+SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
     EnsureFolderOf(path);
-    const std::string bytes = ui::ToAnsi(LogFileText(logText));
     const std::wstring temporary = path + L".saving";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
@@ -65,6 +70,54 @@ SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
         return result;
     }
     return {true, {}};
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+} // namespace
+
+SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
+    return SaveBytes(path, ui::ToAnsi(LogFileText(logText)));
+}
+
+SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh) {
+    EnsureFolderOf(path);
+    HANDLE file = CreateFileW(path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Failed();
+    const std::string bytes = ui::ToAnsi(text);
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (ok) return {true, {}};
+    SetLastError(error);
+    return Failed();
+}
+
+std::wstring RecoverJournal(std::wstring_view appFolder) {
+    const std::wstring journal = JournalPath(appFolder);
+    HANDLE file = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    FILETIME written{};
+    LARGE_INTEGER size{};
+    std::string bytes;
+    bool read = GetFileTime(file, nullptr, nullptr, &written) && GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 31);
+    if (read) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                                 got == bytes.size());
+    }
+    CloseHandle(file);
+    SYSTEMTIME utc{}, local{};
+    if (!read || !FileTimeToSystemTime(&written, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return {};
+    const std::wstring path = AutoSavePath(LogPathAt(appFolder, local), Exists);
+    if (!SaveBytes(path, bytes + "\r\n").ok) return {};
+    DeleteFileW(journal.c_str());
+    return path;
 }
 
 } // namespace korimo::alerts

@@ -17,6 +17,7 @@ namespace korimo::alerts {
 
 namespace {
 constexpr UINT_PTR kViewTimer = 1;
+constexpr UINT_PTR kJournalTimer = 2;
 constexpr wchar_t kSavedAtExit[] = L"程序正在结束，日志已保存";
 
 // The font and colour dialogs take no title of their own; their hooks give them ours when they open.
@@ -67,6 +68,7 @@ void log_form::OnLoad() {
 void log_form::AppendLogEntry(std::wstring_view entry) {
     if (entry.empty()) return;
     model_.Append(entry);
+    ScheduleJournal();
     if (viewUpdatePending_ || !IsLoaded()) return;
     viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, kViewUpdateMs, nullptr) != 0;
     if (!viewUpdatePending_) FlushViews();
@@ -89,6 +91,48 @@ void log_form::FlushViews() {
         SendMessageW(view, EM_SCROLLCARET, 0, 0);
     }
 }
+
+void log_form::ScheduleJournal() {
+    if (journalPending_ || !IsLoaded() || !autoSaveOn_ || !autoSaveOn_()) return;
+    journalPending_ = SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr) != 0;
+    if (!journalPending_) FlushJournal();
+}
+
+// One write per flush, appended: a burst of entries costs one write, and the journal is never rewritten.
+void log_form::FlushJournal() {
+    if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
+    journalPending_ = false;
+    if (!autoSaveOn_ || !autoSaveOn_() || journaled_ == model_.Size()) return;
+    const std::wstring path = JournalPath(appFolder_);
+    const bool fresh = journaled_ == 0;
+    const SaveResult result = WriteJournal(path, model_.Since(journaled_), fresh);
+    if (result.ok) {
+        journaled_ = model_.Size();
+        return;
+    }
+    if (fresh) journaled_ = 0;
+    if (std::exchange(journalFailureTold_, true)) return; // told once, not at every flush
+    ui::ShowFailure(Hwnd(), L"日志无法写入日志文件夹：\n" + path + L"\n\n" + result.error +
+                                L"\n\n程序结束时仍会保存日志。");
+}
+
+void log_form::RemoveJournal() {
+    if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
+    journalPending_ = false;
+    journaled_ = 0;
+    DeleteFileW(JournalPath(appFolder_).c_str());
+}
+
+void log_form::AutoSaveSwitched(bool on) {
+    if (!on) {
+        RemoveJournal();
+        return;
+    }
+    journaled_ = 0; // a new journal with the whole log
+    ScheduleJournal();
+}
+
+std::wstring log_form::RecoverJournal() { return alerts::RecoverJournal(appFolder_); }
 
 void log_form::MoveCaretToEnd() {
     caretToEnd_ = true;
@@ -232,37 +276,42 @@ std::wstring log_form::ExitSavePath() const {
 
 // The automatic save at exit. When the log folder cannot take the file, the user is told where and why and may
 // put the log elsewhere; whatever the choice, the program then ends.
-void log_form::SaveAtExit() {
+bool log_form::SaveAtExit() {
     const std::wstring path = ExitSavePath();
     const SaveResult result = SaveLogFile(path, model_.Text());
     if (result.ok) {
         written_.push_back(path);
         MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
-        return;
+        return true;
     }
     const std::wstring question = L"日志无法自动保存到：\n" + path + L"\n\n" + result.error +
                                   L"\n\n要把日志另存到其他位置吗？";
-    if (MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) != IDYES) return;
+    if (MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) != IDYES)
+        return false;
     wchar_t documents[MAX_PATH]{};
     SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
     const std::wstring chosen = AskSavePath(documents, path.substr(path.find_last_of(L'\\') + 1));
-    if (!chosen.empty()) SaveTo(chosen, true);
+    return !chosen.empty() && SaveTo(chosen, true);
 }
 
+// The journal goes once the log is saved; when no save succeeded it stays, whole, for the next start.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
     if (!autoSaveOn_ || !autoSaveOn_()) return;
-    if (mode == ui::UnloadMode::SessionEnding) { // no message may hold the shutdown up
-        SaveLogFile(ExitSavePath(), model_.Text());
-        return;
-    }
-    SaveAtExit();
+    const bool saved = mode == ui::UnloadMode::SessionEnding // no message may hold the shutdown up
+                           ? SaveLogFile(ExitSavePath(), model_.Text()).ok
+                           : SaveAtExit();
+    if (saved)
+        RemoveJournal();
+    else
+        FlushJournal();
 }
 
 LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_TIMER:
         if (wParam == kViewTimer) FlushViews();
+        if (wParam == kJournalTimer) FlushJournal();
         return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) return 0; // STN_CLICKED too: both are 0

@@ -14,8 +14,9 @@
 
 namespace korimo::alerts {
 
-// How long an append may wait before the views show it.
+// How long an append may wait before the views show it, and before it reaches the journal.
 inline constexpr UINT kViewUpdateMs = 100;
+inline constexpr UINT kJournalMs = 1000;
 
 class log_form final : public ui::PanelWindow {
 public:
@@ -28,6 +29,13 @@ public:
     // Puts the caret of `text` at its end, scrolling the newest entry into view, with the next view update.
     void MoveCaretToEnd();
     void FlushViews();
+    // While the automatic save is on, the log also goes to its journal in the log folder, at most a second
+    // after each append, so a crash or a kill loses nothing; the journal goes when the log is saved at exit
+    // and when the automatic save is switched off.
+    void FlushJournal();
+    void AutoSaveSwitched(bool on);
+    // Turns the journal of a run that did not end in order into a log file; its path, or empty.
+    std::wstring RecoverJournal();
 
     bool WordWrap() const;
     COLORREF TextColour() const { return textColour_; }
@@ -58,11 +66,16 @@ private:
     bool SaveTo(const std::wstring& path, bool announce);
     bool WroteThisRun(const std::wstring& path) const;
     std::wstring ExitSavePath() const;
-    void SaveAtExit();
+    bool SaveAtExit();
+    void ScheduleJournal();
+    void RemoveJournal();
 
     LogModel model_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
+    std::size_t journaled_ = 0;     // how much of the log the journal holds; 0: there is no journal
+    bool journalPending_ = false;
+    bool journalFailureTold_ = false;
     bool caretToEnd_ = false;
     std::wstring appFolder_;
     std::vector<std::wstring> written_; // the files this run saved the log to

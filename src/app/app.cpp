@@ -95,6 +95,8 @@ bool App::LoadMainWindow() {
         appFolder_,
     });
     tray_.AddTrayIcon();
+    // A journal left behind by a run that did not end in order becomes a log file before anything is logged.
+    const std::wstring recovered = log_.RecoverJournal();
     // The file monitor first, then the process monitor (its baseline), then the log.
     if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) {
         tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
@@ -102,6 +104,8 @@ bool App::LoadMainWindow() {
     }
     main_.DockPanels();
     main_.Image2_Click();
+    // After the minimised notice, so that this one is the balloon the user sees.
+    if (!recovered.empty()) notice(L"提示：", L"上次运行没有正常结束，它的日志已保存到：\n" + recovered);
     return true;
 }
 
@@ -130,6 +134,8 @@ alerts::Frm_Outputbox& App::Alert() {
     return *alert_;
 }
 
+void App::AutoSaveSwitched(bool on) { log_.AutoSaveSwitched(on); }
+
 bool App::AlertShowing() const { return alert_ && alert_->IsVisible(); }
 
 void App::CloseProgram(CloseReason reason) {
@@ -147,6 +153,7 @@ void App::CloseProgram(CloseReason reason) {
 
     const bool closeImage = reason == CloseReason::CloseImage;
     tray_.ShowTrayNotice(L"提示：", closeImage ? L"Korimo正在关闭程序！" : L"关闭程序！", NIIF_INFO, L"", nullptr);
+    tray_.FlushNotice();
     // The close image leaves its notice on screen a moment; a shutdown is never held up.
     if (closeImage) Sleep(kClosePauseMs);
     tray_.RemoveTrayIcon();

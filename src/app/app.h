@@ -37,6 +37,7 @@ public:
     void ShowAbout() override;
     void CloseProgram(CloseReason reason) override;
     bool AlertShowing() const override;
+    void AutoSaveSwitched(bool on) override;
 
 private:
     bool LoadMainWindow();

@@ -130,7 +130,9 @@ void frmmain::OnCommand(int id, int code) {
     case IDC_CHECK1_0:
     case IDC_CHECK1_1:
     case IDC_CHECK1_2:
-        if (code == BN_CLICKED) Check1_Click(id - IDC_CHECK1_0);
+        if (code != BN_CLICKED) break;
+        Check1_Click(id - IDC_CHECK1_0);
+        if (id == IDC_CHECK1_2) host_.AutoSaveSwitched(AutoSaveLogOn());
         break;
     default:
         break;

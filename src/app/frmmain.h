@@ -24,6 +24,8 @@ public:
     virtual void CloseProgram(CloseReason reason) = 0;
     // Whether the alert pop-up is up: a double-click on the tray icon does not restore the window meanwhile.
     virtual bool AlertShowing() const = 0;
+    // "自动保存日志" was ticked or unticked.
+    virtual void AutoSaveSwitched(bool on) = 0;
 
 protected:
     ~MainWindowHost() = default;

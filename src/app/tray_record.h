@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,28 @@ public:
 private:
     std::wstring tip_;
     TrayNotice notice_;
+};
+
+// How often the shell is given a new balloon. A balloon replaced before the shell shows it is never seen, and
+// each update costs a round trip to the shell, so in a flood of reports only the newest notice of each interval
+// goes out, and the last one always does.
+inline constexpr std::uint32_t kNoticeIntervalMs = 250;
+
+class NoticePacer {
+public:
+    struct Decision {
+        bool showNow = false;
+        std::uint32_t waitMs = 0; // with showNow false: when to show the newest notice; 0: a wait already runs
+    };
+    // A notice arrives at `nowMs`.
+    Decision Arrive(std::uint64_t nowMs);
+    // The wait is over (or the program ends): whether a notice is waiting; it then counts as shown at `nowMs`.
+    bool Due(std::uint64_t nowMs);
+
+private:
+    bool shownOnce_ = false;
+    bool waiting_ = false;
+    std::uint64_t lastShownMs_ = 0;
 };
 
 } // namespace korimo::app

@@ -11,6 +11,9 @@
 namespace korimo::app {
 
 namespace {
+constexpr UINT_PTR kNoticeTimer = 0x7E41; // on the owner's window, apart from the owner's own timers
+constexpr wchar_t kTrayProperty[] = L"Korimo.TrayIcon";
+
 template <std::size_t N> void CopyField(wchar_t (&field)[N], const std::wstring& text) {
     const std::wstring fitted = FitField<wchar_t>(text, N);
     std::copy(fitted.begin(), fitted.end(), field);
@@ -52,11 +55,36 @@ void TrayIcon::ShowTrayNotice(std::wstring_view title, std::wstring_view text, D
     record_.StoreNotice(title, text, infoFlags, tip);
     if (icon) icon_ = icon;
     if (!noticesOn_ || !noticesOn_()) return;
+    const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
+    if (decision.showNow) {
+        SendNotice();
+    } else if (decision.waitMs && owner_) {
+        SetPropW(owner_, kTrayProperty, this);
+        SetTimer(owner_, kNoticeTimer, decision.waitMs, &TrayIcon::OnNoticeTimer);
+    }
+}
+
+void TrayIcon::SendNotice() {
     NOTIFYICONDATAW data = Data();
     Shell_NotifyIconW(NIM_MODIFY, &data);
+    ++noticesSent_;
+}
+
+void CALLBACK TrayIcon::OnNoticeTimer(HWND owner, UINT, UINT_PTR id, DWORD) {
+    KillTimer(owner, id);
+    if (auto* self = static_cast<TrayIcon*>(GetPropW(owner, kTrayProperty))) self->FlushNotice();
+}
+
+void TrayIcon::FlushNotice() {
+    if (owner_) KillTimer(owner_, kNoticeTimer);
+    if (pacer_.Due(GetTickCount64()) && added_) SendNotice();
 }
 
 void TrayIcon::RemoveTrayIcon() {
+    if (owner_) {
+        KillTimer(owner_, kNoticeTimer);
+        RemovePropW(owner_, kTrayProperty);
+    }
     NOTIFYICONDATAW data = Data();
     Shell_NotifyIconW(NIM_DELETE, &data);
     wanted_ = false;

@@ -27,6 +27,9 @@ public:
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
     void RemoveTrayIcon();
+    // Gives the shell the newest notice at once if one waits for its turn (see NoticePacer).
+    void FlushNotice();
+    int NoticesSent() const { return noticesSent_; } // balloons given to the shell since start
 
     // After a restart of the shell: puts the icon back if the program wants one, also when the first add
     // failed because the shell was not up yet (a start with Windows can come before Explorer's).
@@ -37,6 +40,8 @@ public:
 
 private:
     NOTIFYICONDATAW Data() const;
+    void SendNotice();
+    static void CALLBACK OnNoticeTimer(HWND owner, UINT, UINT_PTR id, DWORD);
 
     TrayRecord record_;
     HWND owner_ = nullptr;
@@ -44,6 +49,8 @@ private:
     NoticesOn noticesOn_;
     bool wanted_ = false; // between AddTrayIcon and RemoveTrayIcon
     bool added_ = false;
+    NoticePacer pacer_;
+    int noticesSent_ = 0;
 };
 
 } // namespace korimo::app

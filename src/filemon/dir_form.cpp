@@ -36,13 +36,20 @@ private:
     LPCITEMIDLIST items_[2]{};
 };
 
+// Formatted once per second: a flood brings hundreds of notifications within the same second.
 std::wstring NowAsText() {
+    static SYSTEMTIME last{};
+    static std::wstring text;
     SYSTEMTIME now{};
     GetLocalTime(&now);
+    now.wMilliseconds = 0;
+    if (!text.empty() && std::memcmp(&now, &last, sizeof(now)) == 0) return text;
     wchar_t date[128]{}, time[128]{};
     GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
     GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
-    return std::wstring(date) + L" " + time;
+    last = now;
+    text = std::wstring(date) + L" " + time;
+    return text;
 }
 } // namespace
 
@@ -58,6 +65,7 @@ void dir_form::OnLoad() {
     for (std::size_t i = 0; i < kSwitchCount; ++i)
         Button_SetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)),
                         EventSwitches()[i].ticked ? BST_CHECKED : BST_UNCHECKED);
+    ReadSettings();
     if (SubclassWindow(Hwnd(), *this)) registration_.RegisterShellNotify(Hwnd());
 }
 
@@ -67,27 +75,23 @@ void dir_form::OnUnload(ui::UnloadMode) {
     KillTimer(Hwnd(), kFlashTimer);
 }
 
-DetailOptions dir_form::Options() const {
-    return {Button_GetCheck(Control(IDC_DIR_CHECK1_0)) != BST_UNCHECKED,
-            Button_GetCheck(Control(IDC_DIR_OPTION1_0)) == BST_CHECKED,
-            Button_GetCheck(Control(IDC_DIR_OPTION1_1)) == BST_CHECKED};
-}
-
-std::array<int, kSwitchCount> dir_form::SwitchStates() const {
-    std::array<int, kSwitchCount> states{};
+void dir_form::ReadSettings() {
+    options_ = {Button_GetCheck(Control(IDC_DIR_CHECK1_0)) != BST_UNCHECKED,
+                Button_GetCheck(Control(IDC_DIR_OPTION1_0)) == BST_CHECKED,
+                Button_GetCheck(Control(IDC_DIR_OPTION1_1)) == BST_CHECKED};
+    filter_.skipRepeats = Button_GetCheck(Control(IDC_DIR_CHECK1_3)) != BST_UNCHECKED;
     for (std::size_t i = 0; i < kSwitchCount; ++i)
-        states[i] = Button_GetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)));
-    return states;
+        filter_.switches[i] = Button_GetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)));
 }
 
 void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
     const auto code = static_cast<std::int32_t>(event);
     const std::wstring name = GetEventText(code);
-    const std::wstring details = BuildDetails(code, NotifiedItems(items), Options());
-    if (Button_GetCheck(Control(IDC_DIR_CHECK1_3)) != BST_UNCHECKED &&
-        (details.empty() || (services_.logEndsWith && services_.logEndsWith(details))))
-        return; // it repeats the end of the log
-    if (SwitchedOff(name, SwitchStates())) return;
+    const std::wstring details = BuildDetails(code, NotifiedItems(items), options_);
+    if (!ShouldReport(name, details, filter_, [this](std::wstring_view tail) {
+            return services_.logEndsWith && services_.logEndsWith(tail);
+        }))
+        return;
     if (services_.appendToLog) services_.appendToLog(ReportEntry(name, NowAsText(), details));
     StartFlashing();
     if (services_.notice) services_.notice(name, details);
@@ -122,8 +126,9 @@ LRESULT dir_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam == kFlashTimer) tmrFlashMe_Timer();
         return 0;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDC_DIR_CHECK1_0 || LOWORD(wParam) == IDC_DIR_CHECK1_3))
-            Check1_Click();
+        if (HIWORD(wParam) != BN_CLICKED) return 0;
+        if (LOWORD(wParam) == IDC_DIR_CHECK1_0 || LOWORD(wParam) == IDC_DIR_CHECK1_3) Check1_Click();
+        ReadSettings();
         return 0;
     default:
         return ui::PanelWindow::HandleMessage(msg, wParam, lParam);

@@ -42,12 +42,15 @@ protected:
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
 
 private:
-    DetailOptions Options() const;
-    std::array<int, kSwitchCount> SwitchStates() const;
+    // The boxes are read when they change, not at every notification: in a flood, reading 28 boxes each time
+    // would cost more than all the rest.
+    void ReadSettings();
     void StartFlashing();
     void tmrFlashMe_Timer();
 
     FileMonitorServices services_;
+    DetailOptions options_;
+    FilterSettings filter_;
     ShellRegistration registration_;
     FlashCounter flash_;
     bool flashing_ = false;

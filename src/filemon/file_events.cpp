@@ -73,6 +73,12 @@ std::wstring ItemLines(const ItemReader& items, int item, const DetailOptions& o
 }
 } // namespace
 
+bool ShouldReport(std::wstring_view eventName, std::wstring_view details, const FilterSettings& settings,
+                  const std::function<bool(std::wstring_view tail)>& logEndsWith) {
+    if (settings.skipRepeats && (details.empty() || logEndsWith(details))) return false;
+    return !SwitchedOff(eventName, settings.switches);
+}
+
 std::wstring GetEventText(std::int32_t code) {
     for (const EventName& event : kEvents)
         if (event.code == static_cast<std::uint32_t>(code)) return event.name;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,17 @@ const std::array<EventSwitch, kSwitchCount>& EventSwitches();
 // Box states: 0 unticked, 1 ticked, 2 greyed. Only an unticked box whose fixed text is the event's name
 // drops the event; a name no box has passes.
 bool SwitchedOff(std::wstring_view eventName, const std::array<int, kSwitchCount>& states);
+
+// What the file monitor's panel is set to: the display settings and the event switches.
+struct FilterSettings {
+    bool skipRepeats = true; // Check1(3) "不重复显示"
+    std::array<int, kSwitchCount> switches{};
+};
+
+// Whether a notification is reported: first the repeat check (with "不重复显示" on, no details at all, or
+// details that repeat the end of the log, drop it), then its event's switch.
+bool ShouldReport(std::wstring_view eventName, std::wstring_view details, const FilterSettings& settings,
+                  const std::function<bool(std::wstring_view tail)>& logEndsWith);
 
 // What the details builder needs to know of the two notified items.
 class ItemReader {

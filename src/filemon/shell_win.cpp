@@ -38,6 +38,8 @@ std::wstring GetDisplayNameFromPidl(LPCITEMIDLIST item) {
 }
 
 std::wstring GetPathFromPidl(LPCITEMIDLIST item) {
+    wchar_t usual[MAX_PATH]{}; // most paths fit; a long one is asked again with room for any path
+    if (SHGetPathFromIDListEx(item, usual, MAX_PATH, GPFIDL_DEFAULT)) return StripNull(std::wstring_view(usual, MAX_PATH));
     std::vector<wchar_t> path(32768, L'\0');
     if (!SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
     return StripNull(std::wstring_view(path.data(), path.size()));

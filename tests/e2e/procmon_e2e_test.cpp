@@ -52,19 +52,28 @@ std::string ReadBytes(const std::filesystem::path& path) {
 // The batch calls the system's own taskkill by its full path.
 const std::string kTaskkill = "\"C:\\windows\\system32\\taskkill.exe\"";
 
+// A log file holds the log text in the ANSI code page.
+std::string Ansi(const std::wstring& text) {
+    std::string bytes(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                              nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    return bytes;
+}
+
 std::wstring Question(const std::wstring& path) { return L"Korimo进程监视系统发现" + path + L"正在启动或正在被调用"; }
 
 class ProcessMonitorTest : public testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::remove(Batch());
-        ASSERT_TRUE(korimo.Start());
+        ASSERT_TRUE(run->Start());
     }
 
     static std::filesystem::path Batch() { return std::filesystem::path(ProgramFolder()) / L"tasklill.bat"; }
 
     HWND Popup() const {
-        HWND popup = korimo.Panel(L"Korimo.Frm_Outputbox");
+        HWND popup = run->Panel(L"Korimo.Frm_Outputbox");
         return popup && IsWindowVisible(popup) ? popup : nullptr;
     }
 
@@ -86,20 +95,20 @@ protected:
     }
 
     std::wstring LogText() const {
-        HWND log = korimo.Panel(L"Korimo.log_form");
+        HWND log = run->Panel(L"Korimo.log_form");
         Sleep(300); // the views catch up with the log within a tenth of a second
         return test::ControlText(GetDlgItem(log, alerts::IDC_LOG_TEXT));
     }
 
-    HWND ProControl(int id) const { return GetDlgItem(korimo.Panel(L"Korimo.pro_form"), id); }
+    HWND ProControl(int id) const { return GetDlgItem(run->Panel(L"Korimo.pro_form"), id); }
 
     void OpenProcessPanel() {
         const auto icon = test::FindTrayIcon(kTrayTip);
         ASSERT_TRUE(icon);
         test::DoubleClickTrayIcon(*icon);
-        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Main()); }, 5000));
-        test::ClickWindow(GetDlgItem(korimo.Main(), app::IDC_COMMAND1));
-        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Panel(L"Korimo.pro_form")); }, 3000));
+        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Main()); }, 5000));
+        test::ClickWindow(GetDlgItem(run->Main(), app::IDC_COMMAND1));
+        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Panel(L"Korimo.pro_form")); }, 3000));
     }
 
     void LetEveryQuestionPass(DWORD forMs) {
@@ -112,6 +121,7 @@ protected:
     }
 
     KorimoProcess korimo;
+    KorimoProcess* run = &korimo; // the run the helpers look at
 };
 
 } // namespace
@@ -295,8 +305,59 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     std::vector<std::filesystem::path> files;
     for (const auto& file : std::filesystem::directory_iterator(logs)) files.push_back(file.path());
     ASSERT_EQ(files.size(), 1u);
-    std::string shownAnsi(WideCharToMultiByte(CP_ACP, 0, shown.c_str(), -1, nullptr, 0, nullptr, nullptr) - 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, shown.c_str(), -1, shownAnsi.data(), static_cast<int>(shownAnsi.size()) + 1, nullptr, nullptr);
     EXPECT_NE(shown.find(L"测试窗口-问"), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(files[0]), shownAnsi + "\r\n") << "the saved log is not the log the views showed";
+    EXPECT_EQ(ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the saved log is not the log the views showed";
+}
+
+// The log survives a kill: the journal holds every entry within about a second, and the next start turns it
+// into a regular log file and says so. An orderly end and unticking "自动保存日志" leave no journal.
+TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
+    const std::filesystem::path logs = std::filesystem::path(ProgramFolder()) / L"log";
+    const std::filesystem::path journal = logs / L"korimo-journal.log";
+    std::filesystem::remove_all(logs);
+    TitledProgram program(TitledWindowPath(), L"测试窗口-存");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
+    Sleep(1500);
+    const std::wstring shown = LogText();
+    TerminateProcess(korimo.Handle(), 1);
+    ASSERT_TRUE(korimo.HasExited(5000));
+    ASSERT_TRUE(std::filesystem::exists(journal));
+
+    KorimoProcess next;
+    ASSERT_TRUE(next.Start());
+    run = &next;
+    std::vector<std::filesystem::path> files;
+    for (const auto& file : std::filesystem::directory_iterator(logs)) files.push_back(file.path());
+    ASSERT_EQ(files.size(), 1u) << "the journal was not turned into one log file";
+    EXPECT_NE(shown.find(L"测试窗口-存"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the recovered log is not the log the views showed";
+    EXPECT_TRUE(test::WaitFor(
+        [&] {
+            const auto balloon = test::CurrentBalloon();
+            return balloon && balloon->title == L"提示：" && balloon->text.find(files[0].filename().wstring()) != std::wstring::npos;
+        },
+        8000))
+        << "the recovery was not told";
+
+    TitledProgram again(TitledWindowPath(), L"测试窗口-再");
+    ASSERT_TRUE(WaitForQuestion(Question(TitledWindowPath())));
+    LetEveryQuestionPass(1500);
+    ASSERT_TRUE(std::filesystem::exists(journal));
+    const auto icon = test::FindTrayIcon(kTrayTip);
+    ASSERT_TRUE(icon);
+    test::DoubleClickTrayIcon(*icon);
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(next.Main()); }, 5000));
+    HWND autoSave = GetDlgItem(next.Main(), app::IDC_CHECK1_2);
+    test::ClickWindow(autoSave);
+    EXPECT_TRUE(test::WaitFor([&] { return !std::filesystem::exists(journal); }, 3000)) << "unticking kept the journal";
+    test::ClickWindow(autoSave);
+    EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(journal); }, 3000)) << "ticking again wrote none";
+    PostMessageW(next.Main(), WM_CLOSE, 0, 0);
+    HWND box = next.WaitForMessageBox(10000);
+    ASSERT_TRUE(box);
+    test::ClickWindow(GetDlgItem(box, IDOK));
+    ASSERT_TRUE(next.HasExited(10000));
+    EXPECT_FALSE(std::filesystem::exists(journal)) << "an orderly end left the journal";
 }

@@ -111,3 +111,16 @@ TEST(FlashCounter, SixInversionsTheFirstQuickThenEvery200ms) {
     EXPECT_EQ(inversions, 6) << "an even count leaves the caption as it was";
     EXPECT_EQ(flash.Count(), 0);
 }
+
+TEST(FileFilter, RepeatsAreDroppedFirstThenTheEventsSwitch) {
+    FilterSettings settings;
+    for (std::size_t i = 0; i < kSwitchCount; ++i) settings.switches[i] = EventSwitches()[i].ticked ? 1 : 0;
+    const auto endsWith = [](std::wstring_view tail) { return tail == L"路径：C:\\a\r\n"; };
+    EXPECT_TRUE(ShouldReport(L"建立文件", L"路径：C:\\b\r\n", settings, endsWith));
+    EXPECT_FALSE(ShouldReport(L"建立文件", L"路径：C:\\a\r\n", settings, endsWith)) << "it repeats the log's end";
+    EXPECT_FALSE(ShouldReport(L"建立文件", L"", settings, endsWith)) << "no details with repeats skipped";
+    EXPECT_FALSE(ShouldReport(L"新建目录", L"路径：C:\\b\r\n", settings, endsWith)) << "its box is unticked";
+    settings.skipRepeats = false;
+    EXPECT_TRUE(ShouldReport(L"建立文件", L"", settings, endsWith));
+    EXPECT_TRUE(ShouldReport(L"建立文件", L"路径：C:\\a\r\n", settings, endsWith));
+}

@@ -36,3 +36,17 @@ TEST(TrayRecord, NoticeReplacesTextsAndTipIsKeptUnlessGiven) {
     EXPECT_EQ(record.Notice().title.size(), kInfoTitleField - 1);
     EXPECT_EQ(record.Tip(), L"another tip");
 }
+
+TEST(NoticePacer, AFloodGivesTheShellOneNoticePerIntervalAndTheLastOneAlways) {
+    korimo::app::NoticePacer pacer;
+    EXPECT_TRUE(pacer.Arrive(1000).showNow);
+    const auto wait = pacer.Arrive(1100); // too soon: the newest waits for the rest of the interval
+    EXPECT_FALSE(wait.showNow);
+    EXPECT_EQ(wait.waitMs, korimo::app::kNoticeIntervalMs - 100);
+    for (std::uint64_t t = 1101; t < 1250; ++t) EXPECT_EQ(pacer.Arrive(t).waitMs, 0u) << "a second wait was started";
+    EXPECT_TRUE(pacer.Due(1250));
+    EXPECT_FALSE(pacer.Due(1251)) << "one notice waited, and it was shown";
+    EXPECT_FALSE(pacer.Arrive(1300).showNow);
+    EXPECT_TRUE(pacer.Due(1500));
+    EXPECT_TRUE(pacer.Arrive(1500 + korimo::app::kNoticeIntervalMs).showNow) << "a quiet interval shows at once";
+}

@@ -26,6 +26,7 @@ public:
     void ShowAbout() override { ++aboutShown; }
     void CloseProgram(app::CloseReason reason) override { closed = reason; }
     bool AlertShowing() const override { return alertShowing; }
+    void AutoSaveSwitched(bool) override {}
     int aboutShown = 0;
     bool alertShowing = false;
     std::optional<app::CloseReason> closed;
