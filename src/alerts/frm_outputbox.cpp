@@ -99,13 +99,14 @@ void Frm_Outputbox::RunModal() {
     waiting_ = false;
 }
 
-void Frm_Outputbox::OnTick() {
+void Frm_Outputbox::OnTimer(UINT_PTR id) {
+    if (id != kTimer1) return;
     const std::wstring shown = CountdownTick(Ot, Ov, Ovalue);
     SetWindowTextW(Control(IDC_OUT_TIME), shown.c_str());
 }
 
-void Frm_Outputbox::OnCommand(int id) {
-    if (id >= IDC_OUT_COMMAND1 && id <= IDC_OUT_COMMAND3) Ovalue = static_cast<std::int16_t>(id - IDC_OUT_COMMAND1 + 1);
+void Frm_Outputbox::OnCommand(int id, int code) {
+    if (code == BN_CLICKED && id >= IDC_OUT_COMMAND1 && id <= IDC_OUT_COMMAND3) Ovalue = static_cast<std::int16_t>(id - IDC_OUT_COMMAND1 + 1);
 }
 
 COLORREF Frm_Outputbox::ControlTextColour(HWND control) const {
@@ -114,12 +115,6 @@ COLORREF Frm_Outputbox::ControlTextColour(HWND control) const {
 
 LRESULT Frm_Outputbox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_TIMER:
-        if (wParam == kTimer1) OnTick();
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
-        return 0;
     case WM_LBUTTONDOWN: // the background moves the window; other buttons do nothing
         ReleaseCapture();
         SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);

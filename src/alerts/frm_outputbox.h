@@ -41,8 +41,8 @@ private:
     void RunModal();
     void DisableOtherWindows();
     void EndModal();
-    void OnTick();
-    void OnCommand(int id);
+    void OnTimer(UINT_PTR id) override;
+    void OnCommand(int id, int code) override;
 
     bool waiting_ = false;
     std::vector<HWND> disabled_; // the program's windows the question disabled

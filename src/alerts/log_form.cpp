@@ -200,7 +200,7 @@ void log_form::Command2_Click() {
     dialog.lpLogFont = &font;
     dialog.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK;
     dialog.lpfnHook = &FontDialogHook;
-    dialog.lCustData = reinterpret_cast<LPARAM>(L"设置字体'");
+    dialog.lCustData = reinterpret_cast<LPARAM>(L"设置字体'"); // the apostrophe is part of the title: meant
     if (ChooseFontW(&dialog)) ApplyFont(font); // cancelled: font as it was
 }
 
@@ -307,25 +307,20 @@ void log_form::OnUnload(ui::UnloadMode mode) {
         FlushJournal();
 }
 
-LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_TIMER:
-        if (wParam == kViewTimer) FlushViews();
-        if (wParam == kJournalTimer) FlushJournal();
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return 0; // STN_CLICKED too: both are 0
-        switch (LOWORD(wParam)) {
-        case IDC_LOG_COMMAND1: Command1_Click(); break;
-        case IDC_LOG_COMMAND2: Command2_Click(); break;
-        case IDC_LOG_PICTURE1: Picture1_Click(); break;
-        case IDC_LOG_PICTURE2: Picture2_Click(); break;
-        case IDC_LOG_CHECK1: Check1_Click(); break;
-        default: break;
-        }
-        return 0;
-    default:
-        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
+void log_form::OnTimer(UINT_PTR id) {
+    if (id == kViewTimer) FlushViews();
+    if (id == kJournalTimer) FlushJournal();
+}
+
+void log_form::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return; // STN_CLICKED too: both are 0
+    switch (id) {
+    case IDC_LOG_COMMAND1: Command1_Click(); break;
+    case IDC_LOG_COMMAND2: Command2_Click(); break;
+    case IDC_LOG_PICTURE1: Picture1_Click(); break;
+    case IDC_LOG_PICTURE2: Picture2_Click(); break;
+    case IDC_LOG_CHECK1: Check1_Click(); break;
+    default: break;
     }
 }
 

@@ -52,7 +52,8 @@ protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code) override;
+    void OnTimer(UINT_PTR id) override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
 
 private:

@@ -28,8 +28,6 @@ public:
     // The start-up procedure: returns the process's exit code.
     int Main();
 
-    const std::wstring& AppFolder() const { return appFolder_; }
-
     // The alert pop-up, loaded on first use and kept for the rest of the run.
     alerts::Frm_Outputbox& Alert();
 

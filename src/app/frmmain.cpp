@@ -196,9 +196,6 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
     case WM_SIZE:
         OnSize(wParam);
         return ui::FaceWindow::HandleMessage(msg, wParam, lParam);

@@ -63,7 +63,7 @@ protected:
     COLORREF ControlTextColour(HWND control) const override;
 
 private:
-    void OnCommand(int id, int code);
+    void OnCommand(int id, int code) override;
     static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);

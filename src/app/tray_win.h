@@ -36,7 +36,6 @@ public:
     void Restore();
 
     bool IsAdded() const { return added_; }
-    const TrayRecord& Record() const { return record_; }
 
 private:
     NOTIFYICONDATAW Data() const;

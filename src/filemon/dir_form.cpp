@@ -120,19 +120,14 @@ void dir_form::Check1_Click() {
     ShowWindow(Control(IDC_DIR_OPTION1_1), show);
 }
 
-LRESULT dir_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_TIMER:
-        if (wParam == kFlashTimer) tmrFlashMe_Timer();
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return 0;
-        if (LOWORD(wParam) == IDC_DIR_CHECK1_0 || LOWORD(wParam) == IDC_DIR_CHECK1_3) Check1_Click();
-        ReadSettings();
-        return 0;
-    default:
-        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
-    }
+void dir_form::OnTimer(UINT_PTR id) {
+    if (id == kFlashTimer) tmrFlashMe_Timer();
+}
+
+void dir_form::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return;
+    if (id == IDC_DIR_CHECK1_0 || id == IDC_DIR_CHECK1_3) Check1_Click();
+    ReadSettings();
 }
 
 void dir_form::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {

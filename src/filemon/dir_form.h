@@ -38,7 +38,8 @@ protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code) override;
+    void OnTimer(UINT_PTR id) override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
 
 private:

@@ -9,6 +9,8 @@ struct EventName {
     std::uint32_t code;
     const wchar_t* name;
 };
+// "移去可移动存储介" (one character short of its box's caption "移去可移动存储介质") is the event's name as Korimo
+// logs it and as the box's fixed text compares it: meant, keep it.
 constexpr std::array<EventName, 24> kEvents{{
     {0x00000001, L"重命名文件"},       {0x00000002, L"建立文件"},         {0x00000004, L"删除文件"},
     {0x00000008, L"新建目录"},         {0x00000010, L"删除目录"},         {0x00000020, L"插入可移动存储介质"},

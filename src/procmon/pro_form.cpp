@@ -129,35 +129,26 @@ void pro_form::protextt_Change() {
     SetPeriod(ParsePeriod(text).milliseconds);
 }
 
-void pro_form::OnTimer() {
-    if (Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
+void pro_form::OnTimer(UINT_PTR id) {
+    if (id == kProTimer && Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
 }
 
-LRESULT pro_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_TIMER:
-        if (wParam == kProTimer) OnTimer();
-        return 0;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_PRO_PRODO:
-            if (HIWORD(wParam) == BN_CLICKED) prodo_Click();
-            break;
-        case IDC_PRO_CMDREFRESH:
-            if (HIWORD(wParam) == BN_CLICKED) cmdRefresh_Click();
-            break;
-        case IDC_PRO_PROCESS:
-            if (HIWORD(wParam) == LBN_SELCHANGE) process_Click();
-            break;
-        case IDC_PRO_PROTEXTT:
-            if (HIWORD(wParam) == EN_CHANGE) protextt_Change();
-            break;
-        default:
-            break;
-        }
-        return 0;
+void pro_form::OnCommand(int id, int code) {
+    switch (id) {
+    case IDC_PRO_PRODO:
+        if (code == BN_CLICKED) prodo_Click();
+        break;
+    case IDC_PRO_CMDREFRESH:
+        if (code == BN_CLICKED) cmdRefresh_Click();
+        break;
+    case IDC_PRO_PROCESS:
+        if (code == LBN_SELCHANGE) process_Click();
+        break;
+    case IDC_PRO_PROTEXTT:
+        if (code == EN_CHANGE) protextt_Change();
+        break;
     default:
-        return ui::PanelWindow::HandleMessage(msg, wParam, lParam);
+        break;
     }
 }
 

@@ -27,13 +27,13 @@ public:
     void protextt_Change();  // the period follows the box
 
     unsigned PeriodMs() const { return periodMs_; }
-    const ProcessCheck& Check() const { return check_; }
 
 protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     // CheckPlatform
@@ -48,7 +48,6 @@ private:
     void ShowDetails(const ProcessInfo& info);
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
-    void OnTimer();
 
     ProcessMonitorServices services_;
     ProcessCheck check_;

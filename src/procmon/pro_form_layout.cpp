@@ -23,6 +23,7 @@ constexpr std::array<ui::ControlSpec, 20> kControls{{
     {L"prodo", ControlKind::PictureButton, L"检验", 1800, 2400, 1095, 495, IDC_PRO_PRODO},
     {L"Picture1", ControlKind::Frame, L"", 3360, 2880, 6015, 1215, IDC_PRO_PICTURE1},
     {L"Label2", ControlKind::Label, L"PID：", 3420, 2895, 450, 240, IDC_PRO_LABEL2},
+    // "Label4" and "Label5" are what the two fields show before the first lookup fills them: meant.
     {L"ProcessID", ControlKind::Label, L"Label4", 3870, 2895, 900, 240, IDC_PRO_PROCESSID},
     {L"Label3", ControlKind::Label, L"路径：", 4830, 2895, 600, 240, IDC_PRO_LABEL3},
     {L"path", ControlKind::Label, L"Label5", 5430, 2895, 3885, 240, IDC_PRO_PATH},

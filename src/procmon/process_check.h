@@ -73,8 +73,6 @@ public:
     bool Run(CheckPlatform& platform);
 
     bool IsRunning() const { return running_; }
-    const std::vector<WindowEntry>& Current() const { return current_; }
-    const std::vector<WindowEntry>& Previous() const { return previous_; }
 
 private:
     // False when the question was withdrawn: the check ends there.

@@ -56,7 +56,18 @@ void Window::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_); // WM_NCDESTROY clears hwnd_
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    default:
+        return Default(msg, wParam, lParam);
+    }
+}
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

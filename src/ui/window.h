@@ -39,6 +39,10 @@ protected:
     void Destroy();
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The messages every window decodes the same way, routed by HandleMessage here: a window overrides the
+    // handlers it needs and keeps its own HandleMessage for what is its alone.
+    virtual void OnCommand(int /*id*/, int /*code*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) {}
     // WM_CLOSE, whoever sends it (Alt+F4, another program, a polite taskkill): the window hides, as "收缩"
     // would. It never reaches DefWindowProc, so nothing but the program's own close sequence destroys a window.
     virtual void OnClose() { Hide(); }
