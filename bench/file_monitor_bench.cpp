@@ -32,15 +32,13 @@ void Pump() {
 
 int wmain() {
     SetProcessDPIAware();
-    korimo::alerts::log_form log;
-    korimo::filemon::dir_form files;
-    log.Configure(L"C:\\", [] { return false; });
-    files.Configure({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
-                     [&](const std::wstring& entry) {
-                         log.AppendLogEntry(entry);
-                         log.MoveCaretToEnd();
-                     },
-                     [](const std::wstring&, const std::wstring&) {}});
+    korimo::alerts::log_form log(L"C:\\", [] { return false; });
+    korimo::filemon::dir_form files({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
+                                     [&](const std::wstring& entry) {
+                                         log.AppendLogEntry(entry);
+                                         log.MoveCaretToEnd();
+                                     },
+                                     [](const std::wstring&, const std::wstring&) {}});
     if (!log.Load(96) || !files.Load(96) || !files.IsRegistered()) return 1;
     ShowWindow(log.Hwnd(), SW_SHOW);
 

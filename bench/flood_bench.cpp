@@ -72,22 +72,19 @@ std::size_t Count(std::wstring_view text, std::wstring_view what) {
 int wmain() {
     SetProcessDPIAware();
     constexpr int kTotal = 10000;
-    korimo::alerts::log_form log;
-    korimo::filemon::dir_form files;
-    korimo::app::TrayIcon tray;
-    log.Configure(L"C:\\", [] { return false; });
-    files.Configure({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
-                     [&](const std::wstring& entry) {
-                         log.AppendLogEntry(entry);
-                         log.MoveCaretToEnd();
-                     },
-                     [&](const std::wstring& title, const std::wstring& text) {
-                         tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-                     }});
+    korimo::alerts::log_form log(L"C:\\", [] { return false; });
+    korimo::app::TrayIcon tray([] { return true; });
+    korimo::filemon::dir_form files({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
+                                     [&](const std::wstring& entry) {
+                                         log.AppendLogEntry(entry);
+                                         log.MoveCaretToEnd();
+                                     },
+                                     [&](const std::wstring& title, const std::wstring& text) {
+                                         tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
+                                     }});
     if (!log.Load(96) || !files.Load(96)) return 1;
     ShowWindow(log.Hwnd(), SW_SHOW);
-    tray.Attach(log.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION), [] { return true; });
-    if (!tray.AddTrayIcon()) return 1;
+    if (!tray.AddTrayIcon(log.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION))) return 1;
 
     std::vector<LPITEMIDLIST> pidls;
     std::vector<std::array<LPCITEMIDLIST, 2>> items(kTotal);

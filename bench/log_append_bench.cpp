@@ -94,9 +94,7 @@ void JournalCost() {
     const std::wstring folder = std::wstring(temp) + L"korimo-journal-bench\\";
     const std::wstring journal = alerts::JournalPath(folder);
     DeleteFileW(journal.c_str());
-    alerts::log_form plain, journalled;
-    plain.Configure(L"C:\\", [] { return false; });
-    journalled.Configure(folder, [] { return true; });
+    alerts::log_form plain(L"C:\\", [] { return false; }), journalled(folder, [] { return true; });
     if (!plain.Load(96) || !journalled.Load(96)) return;
     ShowWindow(plain.Hwnd(), SW_SHOW);
     ShowWindow(journalled.Hwnd(), SW_SHOW);
@@ -122,8 +120,7 @@ void JournalCost() {
 
 int wmain() {
     SetProcessDPIAware();
-    alerts::log_form log;
-    log.Configure(L"C:\\", [] { return false; });
+    alerts::log_form log(L"C:\\", [] { return false; });
     if (!log.Load(96)) return 1;
     ShowWindow(log.Hwnd(), SW_SHOW);
     const double first = Burst(log, 0);

@@ -89,9 +89,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wstring(argv[1]) == L"--open") return OpenWindows(argv[2], std::stoi(argv[3]));
     WindowsElsewhere background(L"基准窗口 ", 250);
 
-    korimo::procmon::pro_form panel;
     int reports = 0;
-    panel.Configure({[](const std::wstring&, const std::wstring&) {}, [&](const std::wstring&) { ++reports; },
+    korimo::procmon::pro_form panel({[](const std::wstring&, const std::wstring&) {}, [&](const std::wstring&) { ++reports; },
                      [](const std::wstring&) { return korimo::procmon::Answer::LetRun; }, L"C:\\"});
     if (!panel.Load(96)) return 1;
     KillTimer(panel.Hwnd(), 1); // checks run here by hand only

@@ -34,9 +34,10 @@ bool Frm_Outputbox::Load(int dpi) {
 
     // Topmost, at the bottom centre of the whole screen; later questions appear wherever the window is then.
     const ui::PixelRect own = ScreenRect();
-    const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - own.width / 2;
-    const int top = GetSystemMetrics(SM_CYSCREEN) - own.height - ui::TwipsToPixels(kOutputboxBottomMarginTwips, dpi);
-    SetWindowPos(Hwnd(), HWND_TOPMOST, left, top, own.width, own.height, SWP_NOACTIVATE);
+    const ui::PixelPoint at = ui::BottomCentreOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                                     own.width, own.height,
+                                                     ui::TwipsToPixels(kOutputboxBottomMarginTwips, dpi));
+    SetWindowPos(Hwnd(), HWND_TOPMOST, at.x, at.y, own.width, own.height, SWP_NOACTIVATE);
     return true;
 }
 

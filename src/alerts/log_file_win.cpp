@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "alerts/log_file.h"
+#include "ui/handle.h"
 #include "ui/text_win.h"
 
 namespace korimo::alerts {
@@ -53,16 +54,16 @@ namespace {
 SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
     EnsureFolderOf(path);
     const std::wstring temporary = path + L".saving";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return Failed();
-    const bool written = WriteWhole(file, bytes);
-    const DWORD writeError = GetLastError();
-    CloseHandle(file);
-    if (!written) {
+    SaveResult wrote{true, {}};
+    {
+        ui::Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return Failed();
+        if (!WriteWhole(file.Get(), bytes)) wrote = Failed();
+    } // closed before the temporary file is moved or deleted
+    if (!wrote.ok) {
         DeleteFileW(temporary.c_str());
-        SetLastError(writeError);
-        return Failed();
+        return wrote;
     }
     if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const SaveResult result = Failed();
@@ -81,36 +82,37 @@ SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
 
 SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh) {
     EnsureFolderOf(path);
-    HANDLE file = CreateFileW(path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return Failed();
+    ui::Handle file(CreateFileW(path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failed();
     const std::string bytes = ui::ToAnsi(text);
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (ok) return {true, {}};
-    SetLastError(error);
-    return Failed();
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        return Failed();
+    return {true, {}};
 }
 
 std::wstring RecoverJournal(std::wstring_view appFolder) {
     const std::wstring journal = JournalPath(appFolder);
-    HANDLE file = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
     FILETIME written{};
-    LARGE_INTEGER size{};
     std::string bytes;
-    bool read = GetFileTime(file, nullptr, nullptr, &written) && GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 31);
-    if (read) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                                 got == bytes.size());
-    }
-    CloseHandle(file);
+    bool read = false;
+    {
+        ui::Handle file(CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return {};
+        LARGE_INTEGER size{};
+        read = GetFileTime(file.Get(), nullptr, nullptr, &written) && GetFileSizeEx(file.Get(), &size) &&
+               size.QuadPart < (1LL << 31);
+        if (read) {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+            DWORD got = 0;
+            read = bytes.empty() ||
+                   (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                    got == bytes.size());
+        }
+    } // closed before the journal is deleted
     SYSTEMTIME utc{}, local{};
     if (!read || !FileTimeToSystemTime(&written, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return {};

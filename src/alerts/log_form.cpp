@@ -34,11 +34,6 @@ UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam)
 }
 } // namespace
 
-void log_form::Configure(std::wstring appFolder, std::function<bool()> autoSaveOn) {
-    appFolder_ = std::move(appFolder);
-    autoSaveOn_ = std::move(autoSaveOn);
-}
-
 // No title: the panel loads after the process monitor's baseline, and a titled window of our own would be
 // reported by the first check as a newly started program.
 ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"", kLogWidthTwips, kLogHeightTwips}; }
@@ -93,7 +88,7 @@ void log_form::FlushViews() {
 }
 
 void log_form::ScheduleJournal() {
-    if (journalPending_ || !IsLoaded() || !autoSaveOn_ || !autoSaveOn_()) return;
+    if (journalPending_ || !IsLoaded() || !autoSaveOn_()) return;
     journalPending_ = SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr) != 0;
     if (!journalPending_) FlushJournal();
 }
@@ -102,7 +97,7 @@ void log_form::ScheduleJournal() {
 void log_form::FlushJournal() {
     if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
     journalPending_ = false;
-    if (!autoSaveOn_ || !autoSaveOn_() || journaled_ == model_.Size()) return;
+    if (!autoSaveOn_() || journaled_ == model_.Size()) return;
     const std::wstring path = JournalPath(appFolder_);
     const bool fresh = journaled_ == 0;
     const SaveResult result = WriteJournal(path, model_.Since(journaled_), fresh);
@@ -297,7 +292,7 @@ bool log_form::SaveAtExit() {
 // The journal goes once the log is saved; when no save succeeded it stays, whole, for the next start.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
-    if (!autoSaveOn_ || !autoSaveOn_()) return;
+    if (!autoSaveOn_()) return;
     const bool saved = mode == ui::UnloadMode::SessionEnding // no message may hold the shutdown up
                            ? SaveLogFile(ExitSavePath(), model_.Text()).ok
                            : SaveAtExit();

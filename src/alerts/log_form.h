@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,8 @@ inline constexpr UINT kJournalMs = 1000;
 class log_form final : public ui::PanelWindow {
 public:
     // Where the logs are saved and whether the main window's "自动保存日志" is ticked.
-    void Configure(std::wstring appFolder, std::function<bool()> autoSaveOn);
+    log_form(std::wstring appFolder, std::function<bool()> autoSaveOn)
+        : appFolder_(std::move(appFolder)), autoSaveOn_(std::move(autoSaveOn)) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);

@@ -7,6 +7,7 @@
 #include "app/app_folder.h"
 #include "res/resource.h"
 #include "ui/gdi.h"
+#include "ui/handle.h"
 #include "ui/window.h"
 
 namespace korimo::app {
@@ -23,20 +24,49 @@ HICON LoadProgramIcon(int size) {
 class SingleInstance {
 public:
     explicit SingleInstance(const std::wstring& key) : mutex_(CreateMutexW(nullptr, FALSE, key.c_str())) {
-        alreadyRunning_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
-    }
-    ~SingleInstance() {
-        if (mutex_) CloseHandle(mutex_);
+        alreadyRunning_ = mutex_.Valid() && GetLastError() == ERROR_ALREADY_EXISTS;
     }
     bool AlreadyRunning() const { return alreadyRunning_; }
 
 private:
-    HANDLE mutex_;
+    ui::Handle mutex_;
     bool alreadyRunning_ = false;
 };
 } // namespace
 
-App::App() : main_(tray_, {&pro_, &dir_, &log_}, *this) {}
+// Every window is built complete, with what it uses; the callbacks run only once the windows are loaded.
+App::App()
+    : appFolder_(NormaliseAppFolder(FolderOfPath(ui::ModulePath()))),
+      tray_([this] { return main_.TrayNoticesOn(); }),
+      pro_({
+          [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
+          [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
+          [this](const std::wstring& message) { return Ask(message); },
+          appFolder_,
+      }),
+      dir_({
+          [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
+          [this](const std::wstring& entry) {
+              log_.AppendLogEntry(entry);
+              log_.MoveCaretToEnd();
+          },
+          [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
+      }),
+      log_(appFolder_, [this] { return main_.AutoSaveLogOn(); }),
+      main_(tray_, {&pro_, &dir_, &log_}, *this) {}
+
+void App::Notice(const std::wstring& title, const std::wstring& text) {
+    tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
+}
+
+procmon::Answer App::Ask(const std::wstring& message) {
+    using namespace procmon;
+    alerts::Frm_Outputbox& alert = Alert();
+    if (!alert.outputbox(message, kAnswerCaptions[0], kAnswerCaptions[1], kAnswerCaptions[2], kQuestionSeconds,
+                         kAnswerWhenTimeIsUp))
+        return Answer::None;
+    return AnswerFromPopup(alert.Ovalue);
+}
 
 App::~App() {
     if (bigIcon_) DestroyIcon(bigIcon_);
@@ -44,10 +74,7 @@ App::~App() {
 }
 
 int App::Main() {
-    const std::wstring programPath = ui::ModulePath();
-    appFolder_ = NormaliseAppFolder(FolderOfPath(programPath));
-
-    SingleInstance instance(InstanceKey(programPath));
+    SingleInstance instance(InstanceKey(ui::ModulePath()));
     if (instance.AlreadyRunning()) {
         MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_OK | MB_ICONERROR);
         return 0;
@@ -65,36 +92,7 @@ bool App::LoadMainWindow() {
     smallIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
     if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
 
-    tray_.Attach(main_.Hwnd(), smallIcon_, [this] { return main_.TrayNoticesOn(); });
-    log_.Configure(appFolder_, [this] { return main_.AutoSaveLogOn(); });
-    const auto notice = [this](const std::wstring& title, const std::wstring& text) {
-        tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-    };
-    dir_.Configure({
-        [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
-        [this](const std::wstring& entry) {
-            log_.AppendLogEntry(entry);
-            log_.MoveCaretToEnd();
-        },
-        notice,
-    });
-    pro_.Configure({
-        notice,
-        [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
-        [this](const std::wstring& message) {
-            alerts::Frm_Outputbox& alert = Alert();
-            if (!alert.outputbox(message, L"放过", L"关闭", L"强制关闭", 10, 1)) return procmon::Answer::None;
-            switch (alert.Ovalue) {
-            case 1: return procmon::Answer::LetRun;
-            case 2: return procmon::Answer::Close;
-            case 3: return procmon::Answer::ForceClose;
-            case alerts::Frm_Outputbox::kWithdrawn: return procmon::Answer::Withdrawn;
-            default: return procmon::Answer::None;
-            }
-        },
-        appFolder_,
-    });
-    tray_.AddTrayIcon();
+    tray_.AddTrayIcon(main_.Hwnd(), smallIcon_);
     // A journal left behind by a run that did not end in order becomes a log file before anything is logged.
     const std::wstring recovered = log_.RecoverJournal();
     // The file monitor first, then the process monitor (its baseline), then the log.
@@ -105,7 +103,7 @@ bool App::LoadMainWindow() {
     main_.DockPanels();
     main_.Image2_Click();
     // After the minimised notice, so that this one is the balloon the user sees.
-    if (!recovered.empty()) notice(L"提示：", L"上次运行没有正常结束，它的日志已保存到：\n" + recovered);
+    if (!recovered.empty()) Notice(L"提示：", L"上次运行没有正常结束，它的日志已保存到：\n" + recovered);
     return true;
 }
 

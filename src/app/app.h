@@ -39,6 +39,8 @@ public:
 
 private:
     bool LoadMainWindow();
+    void Notice(const std::wstring& title, const std::wstring& text);
+    procmon::Answer Ask(const std::wstring& message);
     int RunMessageLoop();
 
     std::wstring appFolder_;

@@ -29,6 +29,12 @@ std::wstring BaseNameWithoutExtension(std::wstring_view programPath) {
     return std::wstring(dot == std::wstring_view::npos ? name : name.substr(0, dot));
 }
 
+std::wstring RunValueToWrite(bool startWithWindows, std::wstring_view programPath) {
+    return startWithWindows ? RunValueFor(FolderOfPath(programPath), BaseNameWithoutExtension(programPath)) : L"";
+}
+
+bool TellRunValueFailure(int boxIndex, bool startWithWindows) { return boxIndex == 1 && startWithWindows; }
+
 std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName) {
     std::wstring value(folder);
     if (value.empty() || value.back() != L'\\') value += L'\\';

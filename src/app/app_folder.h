@@ -19,6 +19,13 @@ std::wstring BaseNameWithoutExtension(std::wstring_view programPath);
 // file name without extension and ".EXE" ("C:\Tools" + "guard" -> "C:\Tools\guard.EXE").
 std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName);
 
+// A click on any of the three settings boxes rewrites the Run value: the program's Run path while "开机时启动" is
+// ticked, empty otherwise.
+std::wstring RunValueToWrite(bool startWithWindows, std::wstring_view programPath);
+// Whether a failed write is told: only when the click ticked "开机时启动" (box 1) itself. The box must not claim a
+// start with Windows that does not exist; a rewrite caused by the other two boxes, or an untick, stays silent.
+bool TellRunValueFailure(int boxIndex, bool startWithWindows);
+
 // A name for the single-instance mutex: the same for every spelling of one program file (Windows paths are
 // case-insensitive), different for another file, and free of "\" which kernel object names may not hold.
 std::wstring InstanceKey(std::wstring_view programPath);

@@ -78,12 +78,9 @@ bool frmmain::AutoSaveLogOn() const { return Button_GetCheck(Control(IDC_CHECK1_
 
 bool frmmain::Check1_Click(int index) {
     const bool startWithWindows = Button_GetCheck(Control(IDC_CHECK1_1)) == BST_CHECKED;
-    const std::wstring path =
-        startWithWindows ? RunValueFor(FolderOfPath(programPath_), BaseNameWithoutExtension(programPath_)) : L"";
+    const std::wstring path = RunValueToWrite(startWithWindows, programPath_);
     if (MakePgmStartWithWin(L"fy", path)) return true;
-    // The box must not claim a start with Windows that does not exist. A rewrite caused by the other two
-    // boxes stays silent.
-    if (index == 1 && startWithWindows) {
+    if (TellRunValueFailure(index, startWithWindows)) {
         Button_SetCheck(Control(IDC_CHECK1_1), BST_UNCHECKED);
         ui::ShowFailure(Hwnd(), L"无法设置开机时启动：不能把\n" + path + L"\n写入注册表项\nHKEY_LOCAL_MACHINE\\" +
                                     std::wstring(kRunKey) + L"\n\n请以管理员身份运行 Korimo 后再试。");

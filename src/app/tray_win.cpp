@@ -21,12 +21,6 @@ template <std::size_t N> void CopyField(wchar_t (&field)[N], const std::wstring&
 }
 } // namespace
 
-void TrayIcon::Attach(HWND owner, HICON icon, NoticesOn noticesOn) {
-    owner_ = owner;
-    icon_ = icon;
-    noticesOn_ = std::move(noticesOn);
-}
-
 NOTIFYICONDATAW TrayIcon::Data() const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
@@ -42,7 +36,9 @@ NOTIFYICONDATAW TrayIcon::Data() const {
     return data;
 }
 
-bool TrayIcon::AddTrayIcon() {
+bool TrayIcon::AddTrayIcon(HWND owner, HICON icon) {
+    owner_ = owner;
+    icon_ = icon;
     NOTIFYICONDATAW data = Data();
     data.szInfo[0] = L'\0'; // adding shows no balloon; an old notice is not repeated after a shell restart
     wanted_ = true;
@@ -54,7 +50,7 @@ void TrayIcon::ShowTrayNotice(std::wstring_view title, std::wstring_view text, D
                               std::wstring_view tip, HICON icon) {
     record_.StoreNotice(title, text, infoFlags, tip);
     if (icon) icon_ = icon;
-    if (!noticesOn_ || !noticesOn_()) return;
+    if (!noticesOn_()) return;
     const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
     if (decision.showNow) {
         SendNotice();
@@ -92,7 +88,7 @@ void TrayIcon::RemoveTrayIcon() {
 }
 
 void TrayIcon::Restore() {
-    if (wanted_) AddTrayIcon();
+    if (wanted_) AddTrayIcon(owner_, icon_);
 }
 
 } // namespace korimo::app

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <utility>
 #include <string_view>
 
 #include "app/tray_record.h"
@@ -20,10 +21,17 @@ class TrayIcon {
 public:
     using NoticesOn = std::function<bool()>;
 
-    // The window that receives the icon's events and the icon shown; `noticesOn` says whether balloons show.
-    void Attach(HWND owner, HICON icon, NoticesOn noticesOn);
+    // `noticesOn` says whether balloons show.
+    explicit TrayIcon(NoticesOn noticesOn) : noticesOn_(std::move(noticesOn)) {}
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    // However the program ends, no icon of it stays behind in the tray.
+    ~TrayIcon() {
+        if (added_) RemoveTrayIcon();
+    }
 
-    bool AddTrayIcon();
+    // Adds the icon; `owner` receives its events.
+    bool AddTrayIcon(HWND owner, HICON icon);
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
     void RemoveTrayIcon();

@@ -88,13 +88,10 @@ void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
     const auto code = static_cast<std::int32_t>(event);
     const std::wstring name = GetEventText(code);
     const std::wstring details = BuildDetails(code, NotifiedItems(items), options_);
-    if (!ShouldReport(name, details, filter_, [this](std::wstring_view tail) {
-            return services_.logEndsWith && services_.logEndsWith(tail);
-        }))
-        return;
-    if (services_.appendToLog) services_.appendToLog(ReportEntry(name, NowAsText(), details));
+    if (!ShouldReport(name, details, filter_, services_.logEndsWith)) return;
+    services_.appendToLog(ReportEntry(name, NowAsText(), details));
     StartFlashing();
-    if (services_.notice) services_.notice(name, details);
+    services_.notice(name, details);
 }
 
 // A report that comes while the window still flashes lets the running sequence complete.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,7 @@ public:
     // a window destroyed while hooked is an error the user is told about.
     ~dir_form() override { Unload(ui::UnloadMode::SessionEnding); }
 
-    void Configure(FileMonitorServices services) { services_ = std::move(services); }
+    explicit dir_form(FileMonitorServices services) : services_(std::move(services)) {}
 
     // One shell notification: `items` points at the two item pointers, `event` is the event code.
     void NotificationReceipt(WPARAM items, LPARAM event) override;

@@ -1,5 +1,6 @@
 #include "procmon/close_by_image_win.h"
 
+#include "ui/handle.h"
 #include "ui/text_win.h"
 #include "ui/window.h"
 
@@ -7,13 +8,10 @@ namespace korimo::procmon {
 
 namespace {
 bool WriteBatch(const std::wstring& path, const std::string& line) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ui::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    const bool ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-                    written == line.size();
-    CloseHandle(file);
-    return ok;
+    return file.Valid() && WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+           written == line.size();
 }
 
 std::wstring SystemFolder() {
@@ -32,8 +30,7 @@ bool RunBatch(const std::wstring& systemFolder, const std::wstring& batch, const
     if (!CreateProcessW(cmd.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         workingFolder.c_str(), &startup, &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ui::Handle thread(process.hThread), started(process.hProcess); // not waited for
     return true;
 }
 } // namespace

@@ -91,11 +91,11 @@ ProcessInfo pro_form::LookUp(const WindowEntry& entry) {
 }
 
 void pro_form::Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) {
-    if (services_.notice) services_.notice(noticeTitle, noticeText);
-    if (services_.log) services_.log(logEntry);
+    services_.notice(noticeTitle, noticeText);
+    services_.log(logEntry);
 }
 
-Answer pro_form::Ask(const std::wstring& message) { return services_.ask ? services_.ask(message) : Answer::None; }
+Answer pro_form::Ask(const std::wstring& message) { return services_.ask(message); }
 
 void pro_form::CloseByImageName(const CloseOrder& order) {
     procmon::CloseByImageName(Hwnd(), services_.appFolder, order);

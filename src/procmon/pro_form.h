@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <string>
 
 #include "procmon/process_check.h"
@@ -19,7 +20,7 @@ struct ProcessMonitorServices {
 
 class pro_form final : public ui::PanelWindow, private CheckPlatform {
 public:
-    void Configure(ProcessMonitorServices services) { services_ = std::move(services); }
+    explicit pro_form(ProcessMonitorServices services) : services_(std::move(services)) {}
 
     void prodo_Click();      // runs the check, whatever the automatic monitoring
     void cmdRefresh_Click(); // refreshes the window list

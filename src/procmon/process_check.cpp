@@ -22,6 +22,16 @@ struct Running {
 };
 } // namespace
 
+Answer AnswerFromPopup(int value) {
+    switch (value) {
+    case 1: return Answer::LetRun;
+    case 2: return Answer::Close;
+    case 3: return Answer::ForceClose;
+    case -1: return Answer::Withdrawn;
+    default: return Answer::None;
+    }
+}
+
 TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::vector<WindowEntry>& current) {
     TitleChanges changes;
     const auto before = TitlesOf(previous);

@@ -27,6 +27,11 @@ struct ProcessInfo {
 
 struct CloseOrder;
 
+// The question about a started process: its three answers, ten seconds, and "放过" when they run out.
+inline constexpr const wchar_t* kAnswerCaptions[3] = {L"放过", L"关闭", L"强制关闭"};
+inline constexpr std::int16_t kQuestionSeconds = 10;
+inline constexpr std::int16_t kAnswerWhenTimeIsUp = 1;
+
 // The answer to the question about a started process.
 enum class Answer {
     None,       // no question was asked
@@ -35,6 +40,9 @@ enum class Answer {
     ForceClose, // "强制关闭"
     Withdrawn,  // the program is closing: nothing is closed and the check reports nothing more
 };
+
+// The pop-up's answer value as an answer: 1, 2, 3 for its buttons, -1 when the question was withdrawn.
+Answer AnswerFromPopup(int value);
 
 struct CheckSettings {
     bool prompts = true;       // Check2(1): ask about every started process not on the ignore list

@@ -5,26 +5,14 @@
 #include <unordered_set>
 
 #include "procmon/process_report.h"
+#include "ui/handle.h"
 
 namespace korimo::procmon {
 
 namespace {
-class ProcessHandle {
-public:
-    ProcessHandle(DWORD access, DWORD processId) : handle_(OpenProcess(access, FALSE, processId)) {}
-    ~ProcessHandle() {
-        if (handle_) CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 std::wstring MainModulePath(DWORD processId) {
-    ProcessHandle process(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, processId);
+    ui::Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process.Get()) return {};
     HMODULE module = nullptr;
     DWORD needed = 0;
@@ -42,7 +30,7 @@ std::wstring MainModulePath(DWORD processId) {
 }
 
 std::wstring ImagePathLimited(DWORD processId) {
-    ProcessHandle process(PROCESS_QUERY_LIMITED_INFORMATION, processId);
+    ui::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process.Get()) return {};
     std::wstring path(32768, L'\0');
     DWORD length = static_cast<DWORD>(path.size());

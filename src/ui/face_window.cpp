@@ -137,7 +137,7 @@ LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     default:
-        return Default(msg, wParam, lParam);
+        return Window::HandleMessage(msg, wParam, lParam); // commands, timers and the rest
     }
 }
 

@@ -26,6 +26,10 @@ PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int
     return {screenWidth / 2 - windowWidth / 2, screenHeight / 2 - windowHeight / 2};
 }
 
+PixelPoint BottomCentreOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int bottomMargin) {
+    return {screenWidth / 2 - windowWidth / 2, screenHeight - windowHeight - bottomMargin};
+}
+
 const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name) {
     for (const ControlSpec& entry : table)
         if (entry.name == name) return &entry;

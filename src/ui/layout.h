@@ -55,6 +55,9 @@ PixelPoint DockedPanelOrigin(const PixelRect& mainWindow);
 // Top-left corner that centres a window of the given size on a screen of the given size.
 PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
+// Top-left corner of a window at the bottom centre of the screen, `bottomMargin` pixels above its bottom edge.
+PixelPoint BottomCentreOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int bottomMargin);
+
 const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name);
 const ControlSpec* FindControl(std::span<const ControlSpec> table, int id);
 

@@ -34,3 +34,12 @@ TEST(RunValue, FolderFileNameWithoutExtensionAndUpperCaseExe) {
     EXPECT_EQ(BaseNameWithoutExtension(L"C:\\a.b\\korimo.v2.exe"), L"korimo.v2");
     EXPECT_EQ(BaseNameWithoutExtension(L"C:\\程序\\监视"), L"监视");
 }
+
+TEST(RunValue, EveryBoxRewritesItButOnlyTickingStartWithWindowsTellsAFailure) {
+    EXPECT_EQ(RunValueToWrite(true, L"C:\\Tools\\guard.exe"), L"C:\\Tools\\guard.EXE");
+    EXPECT_EQ(RunValueToWrite(false, L"C:\\Tools\\guard.exe"), L"");
+    EXPECT_TRUE(TellRunValueFailure(1, true));
+    EXPECT_FALSE(TellRunValueFailure(1, false)) << "an untick stays silent";
+    EXPECT_FALSE(TellRunValueFailure(0, true)) << "a rewrite caused by another box stays silent";
+    EXPECT_FALSE(TellRunValueFailure(2, true));
+}

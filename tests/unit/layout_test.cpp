@@ -34,6 +34,7 @@ TEST(Docking, PanelGoesUnderTheMainWindowAtItsLeftEdge) {
     EXPECT_EQ(ui::DockedPanelOrigin(main), (ui::PixelPoint{200, 515}));
     EXPECT_EQ(ui::CentredOrigin(1280, 1024, 635, 365), (ui::PixelPoint{323, 330}));
     EXPECT_EQ(ui::CentredOrigin(1920, 1080, 953, 548), (ui::PixelPoint{484, 266}));
+    EXPECT_EQ(ui::BottomCentreOrigin(1280, 1024, 405, 150, 60), (ui::PixelPoint{438, 814}));
 }
 
 class MainLayoutAtDpi : public testing::TestWithParam<int> {};

@@ -247,3 +247,13 @@ TEST(Period, OutsideWhatATimerTakesIsBroughtToTheNearestEnd) {
     EXPECT_EQ(ParsePeriod(L"1e400").milliseconds, 65535u);
     EXPECT_EQ(ParsePeriod(L"-").milliseconds, 0u);
 }
+
+TEST(StartedQuestion, ThreeAnswersTenSecondsAndLetRunWhenTimeIsUp) {
+    EXPECT_EQ(std::wstring(kAnswerCaptions[0]) + kAnswerCaptions[1] + kAnswerCaptions[2], L"放过关闭强制关闭");
+    EXPECT_EQ(kQuestionSeconds, 10);
+    EXPECT_EQ(AnswerFromPopup(kAnswerWhenTimeIsUp), Answer::LetRun);
+    EXPECT_EQ(AnswerFromPopup(2), Answer::Close);
+    EXPECT_EQ(AnswerFromPopup(3), Answer::ForceClose);
+    EXPECT_EQ(AnswerFromPopup(-1), Answer::Withdrawn) << "the program is closing";
+    EXPECT_EQ(AnswerFromPopup(0), Answer::None);
+}

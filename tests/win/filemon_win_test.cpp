@@ -19,11 +19,6 @@ namespace {
 class FileMonitorTest : public testing::Test {
 protected:
     void SetUp() override {
-        panel.Configure({[this](std::wstring_view tail) { return log.EndsWith(tail); },
-                         [this](const std::wstring& entry) { log.Append(entry); },
-                         [this](const std::wstring& title, const std::wstring& text) {
-                             notices.push_back(title + L"|" + text);
-                         }});
         ASSERT_TRUE(panel.Load(96));
         ASSERT_TRUE(panel.IsRegistered());
     }
@@ -34,7 +29,11 @@ protected:
 
     alerts::LogModel log;
     std::vector<std::wstring> notices;
-    filemon::dir_form panel;
+    filemon::dir_form panel{{[this](std::wstring_view tail) { return log.EndsWith(tail); },
+                             [this](const std::wstring& entry) { log.Append(entry); },
+                             [this](const std::wstring& title, const std::wstring& text) {
+                                 notices.push_back(title + L"|" + text);
+                             }}};
 };
 
 // The date and time part of an entry: between "】" and the line break.

@@ -47,11 +47,7 @@ std::vector<std::filesystem::path> LogFiles(const std::filesystem::path& folder)
 class LogPanelTest : public testing::Test {
 protected:
     void SetUp() override {
-        static int counter = 0;
-        folder = std::filesystem::temp_directory_path() /
-                 (L"korimo-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
         std::filesystem::create_directories(folder);
-        log.Configure(folder.wstring() + L"\\", [this] { return autoSave; });
         ASSERT_TRUE(log.Load(96));
         ShowWindow(log.Hwnd(), SW_SHOWNOACTIVATE);
     }
@@ -62,9 +58,15 @@ protected:
     }
     HWND View(bool wrapped) const { return GetDlgItem(log.Hwnd(), wrapped ? alerts::IDC_LOG_TEXT1 : alerts::IDC_LOG_TEXT); }
 
-    std::filesystem::path folder;
+    static std::filesystem::path NewFolder() {
+        static int counter = 0;
+        return std::filesystem::temp_directory_path() /
+               (L"korimo-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+    }
+
+    std::filesystem::path folder = NewFolder();
     bool autoSave = false;
-    alerts::log_form log;
+    alerts::log_form log{folder.wstring() + L"\\", [this] { return autoSave; }};
 };
 
 } // namespace

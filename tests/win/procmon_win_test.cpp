@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "answerer.h"
+#include "quiet_services.h"
 #include "procmon/close_by_image_win.h"
 #include "procmon/pro_form.h"
 #include "procmon/pro_form_layout.h"
@@ -134,7 +135,7 @@ TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
 }
 
 TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
-    procmon::pro_form panel;
+    procmon::pro_form panel{test::QuietProcessMonitor()};
     ASSERT_TRUE(panel.Load(96));
     EXPECT_EQ(panel.PeriodMs(), 1000u) << "the box shows 200, but the period starts at 1000";
     HWND box = GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXTT);

@@ -9,6 +9,7 @@
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
 #include "answerer.h"
+#include "quiet_services.h"
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
@@ -49,7 +50,6 @@ class MainWindowTest : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(main.Load(GetParam(), LoadIcon(nullptr, IDI_APPLICATION), LoadIcon(nullptr, IDI_APPLICATION)));
-        tray.Attach(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION), [this] { return main.TrayNoticesOn(); });
         for (ui::PanelWindow* panel : {static_cast<ui::PanelWindow*>(&pro), static_cast<ui::PanelWindow*>(&dir),
                                        static_cast<ui::PanelWindow*>(&log)})
             ASSERT_TRUE(panel->Load(GetParam()));
@@ -58,10 +58,10 @@ protected:
         if (tray.IsAdded()) tray.RemoveTrayIcon();
     }
 
-    app::TrayIcon tray;
-    procmon::pro_form pro;
-    filemon::dir_form dir;
-    alerts::log_form log;
+    app::TrayIcon tray{[this] { return main.TrayNoticesOn(); }};
+    procmon::pro_form pro{test::QuietProcessMonitor()};
+    filemon::dir_form dir{test::QuietFileMonitor()};
+    alerts::log_form log{L"C:\\", [] { return false; }};
     RecordingHost host;
     app::frmmain main{tray, {&pro, &dir, &log}, host};
 };
@@ -157,7 +157,7 @@ TEST_P(MainWindowTest, EveryCloseRequestReachesTheProgramAndNoneIsRefused) {
 }
 
 TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
-    ASSERT_TRUE(tray.AddTrayIcon());
+    ASSERT_TRUE(tray.AddTrayIcon(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION)));
     ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
 
     NOTIFYICONDATAW lost{};
@@ -217,12 +217,9 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
 }
 
 TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) {
-    app::TrayIcon tray;
-    procmon::pro_form pro;
-    filemon::dir_form dir;
-    alerts::log_form log;
+    test::QuietPanels panels;
     RecordingHost host;
-    app::frmmain main{tray, {&pro, &dir, &log}, host, L"C:\\nowhere\\ghost.exe"};
+    app::frmmain main{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host, L"C:\\nowhere\\ghost.exe"};
     ASSERT_TRUE(main.Load(96, nullptr, nullptr));
     const std::wstring before = test::RunValue();
 
