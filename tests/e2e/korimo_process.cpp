@@ -67,6 +67,13 @@ bool KorimoProcess::HasExited(DWORD timeoutMs) const {
 
 HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTopLevel(Pid(), className); }
 
+bool KorimoProcess::BringUpMainWindow() const {
+    const auto icon = test::FindTrayIcon(kTrayTip);
+    if (!icon) return false;
+    test::DoubleClickTrayIcon(*icon);
+    return test::WaitFor([this] { return IsWindowVisible(main_) != FALSE; }, 5000);
+}
+
 HWND KorimoProcess::WaitForMessageBox(DWORD timeoutMs) const {
     HWND box = nullptr;
     test::WaitFor([&] { return (box = test::FindTopLevel(Pid(), L"#32770")) && IsWindowVisible(box); }, timeoutMs);

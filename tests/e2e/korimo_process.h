@@ -37,6 +37,8 @@ public:
     HANDLE Handle() const { return info_.hProcess; }
     HWND Main() const { return main_; }
     HWND Panel(const wchar_t* className) const;
+    // Double-clicks the program's tray icon as a user would; true once the main window is up.
+    bool BringUpMainWindow() const;
     // A message box of the program, once it is on screen; null when none came within the time.
     HWND WaitForMessageBox(DWORD timeoutMs) const;
 

@@ -103,10 +103,7 @@ protected:
     HWND ProControl(int id) const { return GetDlgItem(run->Panel(L"Korimo.pro_form"), id); }
 
     void OpenProcessPanel() {
-        const auto icon = test::FindTrayIcon(kTrayTip);
-        ASSERT_TRUE(icon);
-        test::DoubleClickTrayIcon(*icon);
-        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Main()); }, 5000));
+        ASSERT_TRUE(run->BringUpMainWindow());
         test::ClickWindow(GetDlgItem(run->Main(), app::IDC_COMMAND1));
         ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Panel(L"Korimo.pro_form")); }, 3000));
     }
@@ -345,10 +342,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     ASSERT_TRUE(WaitForQuestion(Question(TitledWindowPath())));
     LetEveryQuestionPass(1500);
     ASSERT_TRUE(std::filesystem::exists(journal));
-    const auto icon = test::FindTrayIcon(kTrayTip);
-    ASSERT_TRUE(icon);
-    test::DoubleClickTrayIcon(*icon);
-    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(next.Main()); }, 5000));
+    ASSERT_TRUE(next.BringUpMainWindow());
     HWND autoSave = GetDlgItem(next.Main(), app::IDC_CHECK1_2);
     test::ClickWindow(autoSave);
     EXPECT_TRUE(test::WaitFor([&] { return !std::filesystem::exists(journal); }, 3000)) << "unticking kept the journal";

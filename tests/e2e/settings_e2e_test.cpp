@@ -45,10 +45,7 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(LogFolder(), ignored);
         ASSERT_TRUE(korimo.Start());
-        const auto icon = test::FindTrayIcon(kTrayTip);
-        ASSERT_TRUE(icon);
-        test::DoubleClickTrayIcon(*icon);
-        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Main()); }, 5000));
+        ASSERT_TRUE(korimo.BringUpMainWindow());
     }
 
     HWND MainControl(int id) const { return GetDlgItem(korimo.Main(), id); }

@@ -38,12 +38,7 @@ class ShellTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(korimo.Start()) << "korimo.exe did not come up"; }
 
-    void BringUpMainWindow() {
-        const auto icon = test::FindTrayIcon(kTrayTip);
-        ASSERT_TRUE(icon);
-        test::DoubleClickTrayIcon(*icon);
-        ASSERT_TRUE(test::WaitFor([&] { return Visible(korimo.Main()); }, 5000));
-    }
+    void BringUpMainWindow() { ASSERT_TRUE(korimo.BringUpMainWindow()); }
 
     void ExpectEndedAndIconGone() {
         EXPECT_TRUE(korimo.HasExited(10000)) << "the process is still running";

@@ -1,69 +1,88 @@
 #include "desktop.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 
 namespace korimo::test {
 
 namespace {
-struct Search {
-    DWORD processId;
-    bool visibleOnly;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<Search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && (!search->visibleOnly || IsWindowVisible(window)))
-        search->found.push_back(window);
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
 }
 
-struct ChildSearch {
-    const std::wstring* text;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<ChildSearch*>(context);
-    if (WindowText(window) != *search->text) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
+// SendInput's absolute coordinates run from 0 to 65535 across the primary screen. With swapped buttons the
+// logical left button is the physical right one.
 void SendMouse(DWORD flags, POINT screen) {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    if (GetSystemMetrics(SM_SWAPBUTTON)) {
+        if (flags == MOUSEEVENTF_LEFTDOWN || flags == MOUSEEVENTF_LEFTUP) flags <<= 2;
+        else if (flags == MOUSEEVENTF_RIGHTDOWN || flags == MOUSEEVENTF_RIGHTUP) flags >>= 2;
+    }
     INPUT input{};
     input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(std::lround(screen.x * 65535.0 / (width - 1)));
-    input.mi.dy = static_cast<LONG>(std::lround(screen.y * 65535.0 / (height - 1)));
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     SendInput(1, &input, sizeof(input));
     Sleep(30);
 }
+
+void ClickAt(POINT screen, DWORD down, DWORD up) {
+    MoveMouseTo(screen);
+    SendMouse(down, screen);
+    SendMouse(up, screen);
+}
 } // namespace
 
+std::vector<HWND> AllTopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
-    Search search{processId, visibleOnly, {}};
-    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    for (HWND window : AllTopLevelWindows())
+        if (ProcessOf(window) == processId && (!visibleOnly || IsWindowVisible(window))) found.push_back(window);
+    return found;
 }
 
 HWND FindTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title) {
-    for (HWND window : TopLevelWindows(processId, false)) {
-        wchar_t cls[256]{};
-        GetClassNameW(window, cls, 256);
-        if (lstrcmpiW(cls, className) == 0 && (!title || WindowText(window) == title)) return window;
-    }
+    for (HWND window : TopLevelWindows(processId, false))
+        if (lstrcmpiW(ClassName(window).c_str(), className) == 0 && (!title || WindowText(window) == title))
+            return window;
+    return nullptr;
+}
+
+HWND FindShownWindow(const wchar_t* className, const wchar_t* title) {
+    for (HWND window : TopLevelWindows(GetCurrentProcessId(), true))
+        if (lstrcmpiW(ClassName(window).c_str(), className) == 0 && (!title || WindowText(window) == title))
+            return window;
     return nullptr;
 }
 
 HWND FindChildByText(HWND parent, const std::wstring& text) {
-    ChildSearch search{&text, nullptr};
-    EnumChildWindows(parent, &MatchChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND child : ChildWindows(parent))
+        if (WindowText(child) == text) return child;
+    return nullptr;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[256]{};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
 }
 
 std::wstring WindowText(HWND window) {
@@ -88,22 +107,22 @@ RECT WindowRectOf(HWND window) {
 
 POINT CentreOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
-void MoveMouseTo(POINT screen) { SendMouse(0, screen); }
-
-void LeftClickAt(POINT screen) {
+bool MoveMouseTo(POINT screen) {
     SendMouse(0, screen);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
-    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+    POINT now{}; // a press only once the pointer is really there: a click elsewhere would test nothing
+    for (int tries = 0; tries < 100; ++tries, Sleep(10)) {
+        GetCursorPos(&now);
+        if (std::abs(now.x - screen.x) <= 1 && std::abs(now.y - screen.y) <= 1) return true;
+    }
+    return false;
 }
 
-void RightClickAt(POINT screen) {
-    SendMouse(0, screen);
-    SendMouse(MOUSEEVENTF_RIGHTDOWN, screen);
-    SendMouse(MOUSEEVENTF_RIGHTUP, screen);
-}
+void LeftClickAt(POINT screen) { ClickAt(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }
+
+void RightClickAt(POINT screen) { ClickAt(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
 
 void DragWithLeftButton(POINT from, POINT to) {
-    SendMouse(0, from);
+    MoveMouseTo(from);
     SendMouse(MOUSEEVENTF_LEFTDOWN, from);
     for (int step = 1; step <= 8; ++step)
         SendMouse(0, {from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8});

@@ -1,5 +1,5 @@
-// Test support: the desktop as a user sees it. Finds top-level windows by process and class, reads their
-// texts, and clicks with the real mouse (SendInput), so a click only lands where a user's click would.
+// Test support: the desktop as a user sees it. Finds windows, reads their texts, and clicks with the real mouse
+// (SendInput), so a click only lands where a user's click would. The one place for each of these.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +9,20 @@
 
 namespace korimo::test {
 
+// Every top-level window, in z-order; the children of a window, at any depth.
+std::vector<HWND> AllTopLevelWindows();
+std::vector<HWND> ChildWindows(HWND parent);
 // Top-level windows of a process, in z-order; only the visible ones when asked.
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly);
 // The first top-level window of the process with that class (and title, when given).
 HWND FindTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title = nullptr);
+// The same among this process's visible windows.
+HWND FindShownWindow(const wchar_t* className, const wchar_t* title = nullptr);
 // A child window of `parent` (any depth) whose text is exactly `text`.
 HWND FindChildByText(HWND parent, const std::wstring& text);
 
+std::wstring ClassName(HWND window);
+DWORD ProcessOf(HWND window);
 std::wstring WindowText(HWND window);
 // The text a control holds, asked of the control itself (WM_GETTEXT): for another process's edit control
 // GetWindowText gives only the caption it was created with.
@@ -23,7 +30,8 @@ std::wstring ControlText(HWND control);
 RECT WindowRectOf(HWND window);
 POINT CentreOf(const RECT& rect);
 
-void MoveMouseTo(POINT screen);
+// Moves the real pointer and waits until it is there; false when it never got there.
+bool MoveMouseTo(POINT screen);
 void LeftClickAt(POINT screen);
 void RightClickAt(POINT screen);
 // A press at `from`, a move to `to` in a few steps, a release there.

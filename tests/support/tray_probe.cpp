@@ -1,5 +1,7 @@
 #include "tray_probe.h"
 
+#include "desktop.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -46,39 +48,10 @@ std::string Utf8(const std::wstring& text) {
 
 // ---- the window tree ----------------------------------------------------------------------------------------
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
 template <size_t N>
 bool ClassIsOneOf(HWND window, const std::array<std::wstring_view, N>& classes) {
-    const std::wstring name = ClassOf(window);
+    const std::wstring name = ClassName(window);
     return std::find(classes.begin(), classes.end(), name) != classes.end();
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::vector<HWND> ChildWindows(HWND parent) {
-    std::vector<HWND> windows;
-    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 bool Overlaps(const RECT& a, const RECT& b) {
@@ -107,14 +80,14 @@ bool IconIsShown(HWND icon, const RECT& iconRect) {
 bool IsShownBalloon(HWND window) {
     RECT rect{};
     return IsWindowVisible(window) && (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON) &&
-           ClassOf(window) == TOOLTIPS_CLASSW && GetWindowRect(window, &rect) && OnScreen(rect);
+           ClassName(window) == TOOLTIPS_CLASSW && GetWindowRect(window, &rect) && OnScreen(rect);
 }
 
 // The hover tooltips of a process: the tray creates one per icon; balloons are separate tooltips.
 std::vector<HWND> HoverTooltipsOf(DWORD processId) {
     std::vector<HWND> tooltips;
-    for (HWND window : TopLevelWindows()) {
-        if (ProcessOf(window) == processId && ClassOf(window) == TOOLTIPS_CLASSW &&
+    for (HWND window : AllTopLevelWindows()) {
+        if (ProcessOf(window) == processId && ClassName(window) == TOOLTIPS_CLASSW &&
             !(GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON))
             tooltips.push_back(window);
     }
@@ -124,7 +97,7 @@ std::vector<HWND> HoverTooltipsOf(DWORD processId) {
 // The processes that draw a tray (explorer.exe under Wine), whether the tray is shown at the moment or not.
 std::vector<DWORD> TrayProcesses() {
     std::vector<DWORD> processes;
-    for (HWND window : TopLevelWindows()) {
+    for (HWND window : AllTopLevelWindows()) {
         if (ClassIsOneOf(window, kTrayClasses)) processes.push_back(ProcessOf(window));
     }
     return processes;
@@ -333,44 +306,6 @@ void AppendShownIcons(HWND tray, std::vector<TrayIconInfo>& icons) {
     }
 }
 
-// ---- mouse input ------------------------------------------------------------------------------------------------
-
-void Send(std::vector<INPUT> inputs) {
-    const auto count = static_cast<UINT>(inputs.size());
-    if (SendInput(count, inputs.data(), sizeof(INPUT)) != count) FailWin32("SendInput");
-}
-
-INPUT MouseInput(DWORD flags, LONG dx = 0, LONG dy = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    return input;
-}
-
-// SendInput's absolute coordinates run from 0 to 65535 across the primary screen.
-LONG Normalised(LONG pixel, int screenExtent) { return MulDiv(pixel, 65535, screenExtent - 1); }
-
-POINT MoveMouseTo(POINT target) {
-    Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(target.x, GetSystemMetrics(SM_CXSCREEN)),
-                     Normalised(target.y, GetSystemMetrics(SM_CYSCREEN)))});
-    // Press only once the pointer is really there; a click elsewhere would test nothing.
-    POINT now{};
-    for (int tries = 0; tries < 100; ++tries, Sleep(10)) {
-        GetCursorPos(&now);
-        if (std::abs(now.x - target.x) <= 1 && std::abs(now.y - target.y) <= 1) return now;
-    }
-    Fail("the mouse did not reach (" + std::to_string(target.x) + "," + std::to_string(target.y) + ")");
-}
-
-void ClickLeftButton() {
-    // SendInput speaks of physical buttons; with swapped buttons the logical left one is the right one.
-    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
-    Send({MouseInput(swapped ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
-          MouseInput(swapped ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)});
-}
-
 void DispatchPendingMessages(bool& quitSeen, WPARAM& quitCode) {
     MSG message{};
     while (!quitSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -388,7 +323,7 @@ void DispatchPendingMessages(bool& quitSeen, WPARAM& quitCode) {
 
 std::vector<TrayIconInfo> ListTrayIcons() {
     std::vector<TrayIconInfo> icons;
-    for (HWND window : TopLevelWindows()) {
+    for (HWND window : AllTopLevelWindows()) {
         if (IsWindowVisible(window) && ClassIsOneOf(window, kTrayClasses)) AppendShownIcons(window, icons);
     }
     std::sort(icons.begin(), icons.end(), [](const TrayIconInfo& a, const TrayIconInfo& b) {
@@ -406,7 +341,7 @@ std::optional<TrayIconInfo> FindTrayIcon(const std::wstring& tip) {
 
 std::optional<Balloon> CurrentBalloon() {
     const std::vector<DWORD> trayProcesses = TrayProcesses();
-    for (HWND window : TopLevelWindows()) {
+    for (HWND window : AllTopLevelWindows()) {
         const DWORD processId = ProcessOf(window);
         if (!IsShownBalloon(window) ||
             std::find(trayProcesses.begin(), trayProcesses.end(), processId) == trayProcesses.end())
@@ -443,14 +378,15 @@ bool WaitFor(std::function<bool()> cond, DWORD timeoutMs, DWORD stepMs) {
 void DoubleClickTrayIcon(const TrayIconInfo& icon) {
     RECT rect{};  // where the icon is now: others may have moved it since it was listed
     if (!IsWindow(icon.iconWindow) || !GetWindowRect(icon.iconWindow, &rect)) Fail("the tray icon to click is gone");
-    const POINT at = MoveMouseTo({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    const POINT at = CentreOf(rect);
+    if (!MoveMouseTo(at)) Fail("the mouse did not reach the tray icon");
     const HWND under = WindowFromPoint(at);
     if (under != icon.iconWindow) {
-        Fail("the tray icon is covered by a window of class \"" + Utf8(ClassOf(under)) + "\"");
+        Fail("the tray icon is covered by a window of class \"" + Utf8(ClassName(under)) + "\"");
     }
-    ClickLeftButton();
+    LeftClickAt(at);
     Sleep(std::min<UINT>(GetDoubleClickTime() / 5, 100));  // a human pause, well inside the double-click time
-    ClickLeftButton();
+    LeftClickAt(at);
 }
 
 }  // namespace korimo::test

@@ -139,7 +139,7 @@ TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
     ASSERT_TRUE(panel.Load(96));
     EXPECT_EQ(panel.PeriodMs(), 1000u) << "the box shows 200, but the period starts at 1000";
     HWND box = GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXTT);
-    EXPECT_EQ(test::ControlTextOf(box), L"200");
+    EXPECT_EQ(test::ControlText(box), L"200");
     for (const auto& [typed, period] : std::vector<std::pair<const wchar_t*, unsigned>>{
              {L"1500ms", 1500}, {L"", 0}, {L"70000", 65535}, {L"-5", 0}, {L"2.5", 2}})
     {
