@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <span>
+#include <string>
 #include <vector>
 
+#include "alerts/frm_outputbox_layout.h"
+#include "alerts/log_form_layout.h"
 #include "app/frmmain_layout.h"
+#include "filemon/dir_form_layout.h"
+#include "procmon/pro_form_layout.h"
 #include "ui/layout.h"
 
 using namespace korimo;
@@ -67,6 +75,52 @@ TEST_P(MainLayoutAtDpi, VisibleControlsDoNotOverlap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scalings, MainLayoutAtDpi, testing::Values(96, 120, 144, 192));
+
+// The other windows' tables, in twips as they are laid out: every control inside its window, and no two visible
+// controls overlapping by more than a touch (a 255-twip row on a 240-twip grid overlaps the next by 15 twips:
+// one pixel at 100 %), except a container and what it holds, and the controls a window stacks on purpose.
+TEST(PanelLayouts, EveryControlLiesInsideItsWindowAndNoneOverlapsBeyondATouch) {
+    struct Table {
+        const char* window;
+        std::span<const ui::ControlSpec> controls;
+        int width, height;
+        std::set<std::wstring_view> reachBelow; // pro_form's Picture1 shows only its top strip, on purpose
+        std::set<std::pair<std::wstring_view, std::wstring_view>> stacked;
+    };
+    const Table tables[] = {
+        {"pro_form", procmon::ProControls(), procmon::kProWidthTwips, procmon::kProHeightTwips,
+         {L"Picture1", L"process", L"proText1", L"proText0"}, {}},
+        {"dir_form", filemon::DirControls(), filemon::kDirWidthTwips, filemon::kDirHeightTwips, {}, {}},
+        {"log_form", alerts::LogControls(), alerts::kLogWidthTwips, alerts::kLogHeightTwips, {},
+         {{L"Picture1", L"Picture2"}, {L"text", L"Text1"}}}, // swatches in front of each other; the two views
+        {"Frm_Outputbox", alerts::OutputboxControls(), alerts::kOutputboxWidthTwips, alerts::kOutputboxHeightTwips,
+         {}, {}},
+    };
+    constexpr int kTouch = 15;
+    const auto contains = [](const ui::ControlSpec& a, const ui::ControlSpec& b) {
+        return a.left <= b.left && a.top <= b.top && a.left + a.width >= b.left + b.width &&
+               a.top + a.height >= b.top + b.height;
+    };
+    for (const Table& table : tables) {
+        for (const ui::ControlSpec& c : table.controls) {
+            const std::string name = std::string(table.window) + "." + std::string(c.name.begin(), c.name.end());
+            EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.left + c.width <= table.width &&
+                        (c.top + c.height <= table.height || table.reachBelow.count(c.name)))
+                << name << " leaves its window";
+        }
+        for (size_t i = 0; i < table.controls.size(); ++i)
+            for (size_t j = i + 1; j < table.controls.size(); ++j) {
+                const ui::ControlSpec &a = table.controls[i], &b = table.controls[j];
+                if (!a.visible || !b.visible || contains(a, b) || contains(b, a) || table.stacked.count({a.name, b.name}))
+                    continue;
+                const int across = std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
+                const int down = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
+                EXPECT_TRUE(across <= kTouch || down <= kTouch)
+                    << table.window << ": " << std::string(a.name.begin(), a.name.end()) << " and "
+                    << std::string(b.name.begin(), b.name.end()) << " overlap by " << across << " x " << down;
+            }
+    }
+}
 
 TEST(MainLayout, ControlsAreFoundByNameAndIdAndHiddenPlaceholdersStayHidden) {
     const auto controls = app::MainControls();
