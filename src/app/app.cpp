@@ -59,6 +59,9 @@ void App::Notice(const std::wstring& title, const std::wstring& text) {
     tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
 }
 
+// The pop-up's "withdrawn" value is the one the process monitor reads as Answer::Withdrawn.
+static_assert(alerts::Frm_Outputbox::kWithdrawn == -1);
+
 procmon::Answer App::Ask(const std::wstring& message) {
     using namespace procmon;
     alerts::Frm_Outputbox& alert = Alert();

@@ -27,7 +27,7 @@ Answer AnswerFromPopup(int value) {
     case 1: return Answer::LetRun;
     case 2: return Answer::Close;
     case 3: return Answer::ForceClose;
-    case -1: return Answer::Withdrawn;
+    case -1: return Answer::Withdrawn; // Frm_Outputbox::kWithdrawn
     default: return Answer::None;
     }
 }
