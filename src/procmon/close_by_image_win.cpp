@@ -1,5 +1,6 @@
 #include "procmon/close_by_image_win.h"
 
+#include "procmon/window_list_win.h"
 #include "ui/handle.h"
 #include "ui/text_win.h"
 #include "ui/window.h"
@@ -33,14 +34,31 @@ bool RunBatch(const std::wstring& systemFolder, const std::wstring& batch, const
     ui::Handle thread(process.hThread), started(process.hProcess); // not waited for
     return true;
 }
+
+// Which processes the answer closes, as they run now; the user is told when that is none of them or the shell.
+std::optional<std::vector<std::uint32_t>> ProcessesToClose(HWND owner, const CloseOrder& order) {
+    const std::optional<std::vector<RunningProcess>> running = RunningProcesses();
+    if (!running) {
+        ui::ShowFailure(owner, L"无法关闭进程：不能列出正在运行的程序\n\n" + ui::SystemMessage(GetLastError()));
+        return std::nullopt;
+    }
+    const ClosePlan plan = PlanClose(order, *running, ShellProcesses(), GetCurrentProcessId(), SamePath);
+    if (plan.shellSpared)
+        ui::ShowFailure(owner, L"不能关闭桌面外壳程序：\n" + order.path +
+                                   L"\n\n它提供桌面、任务栏和托盘，关闭它会使它们连同 Korimo 的托盘图标一起消失。");
+    if (plan.pids.empty() && !plan.shellSpared)
+        ui::ShowFailure(owner, L"程序\n" + order.path + L"\n已经结束，没有关闭任何进程。");
+    if (plan.pids.empty()) return std::nullopt;
+    return plan.pids;
+}
 } // namespace
 
 bool CloseByImageName(HWND owner, const std::wstring& appFolder, const CloseOrder& order) {
-    const std::wstring systemFolder = SystemFolder();
-    const std::optional<std::wstring> line = TaskkillLine(systemFolder, order, ImageName(ui::ModulePath()),
-                                                          ui::FitsAnsi(order.imageName));
+    const std::optional<std::vector<std::uint32_t>> pids = ProcessesToClose(owner, order);
+    if (!pids) return false;
+    const std::optional<std::wstring> line = TaskkillLine(SystemFolder(), order.forced, *pids);
     if (!line || !ui::FitsAnsi(*line)) {
-        ui::ShowFailure(owner, L"无法关闭进程：程序名\n" + order.imageName + L"\n含有不能安全写入批处理文件的字符。");
+        ui::ShowFailure(owner, L"无法关闭进程：系统文件夹\n" + SystemFolder() + L"\n含有不能安全写入批处理文件的字符。");
         return false;
     }
     const std::wstring batch = appFolder + kBatchFileName;
@@ -48,7 +66,7 @@ bool CloseByImageName(HWND owner, const std::wstring& appFolder, const CloseOrde
         ui::ShowFailure(owner, L"无法关闭进程：不能写入批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
         return false;
     }
-    if (!RunBatch(systemFolder, batch, appFolder)) {
+    if (!RunBatch(SystemFolder(), batch, appFolder)) {
         ui::ShowFailure(owner, L"无法关闭进程：不能运行批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
         return false;
     }

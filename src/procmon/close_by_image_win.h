@@ -5,13 +5,15 @@
 
 #include <string>
 
-#include "procmon/process_report.h"
+#include "procmon/close_plan.h"
 
 namespace korimo::procmon {
 
-// Writes the batch file and runs it with the system's own cmd.exe, without a console window (a console of our
-// own would be reported as a started program). Tells the user (in a message box owned by `owner`) when no safe
-// line can be written or the file cannot be written or run.
+// Closes the process asked about and the other running instances of its executable file, by their process ids
+// (PlanClose), through the batch file run by the system's own cmd.exe without a console window (a console of
+// our own would be reported as a started program). Tells the user (in a message box owned by `owner`) when the
+// program has already ended, when the desktop shell was spared, and when the file cannot be written or run.
+// True once the batch runs.
 bool CloseByImageName(HWND owner, const std::wstring& appFolder, const CloseOrder& order);
 
 } // namespace korimo::procmon

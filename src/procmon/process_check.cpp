@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "procmon/close_plan.h"
 #include "procmon/process_report.h"
 
 namespace korimo::procmon {
@@ -77,6 +78,7 @@ bool ProcessCheck::Run(CheckPlatform& platform) {
 bool ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& entry) {
     const ProcessInfo info = platform.LookUp(entry);
     known_[entry.window] = info;
+    if (info.korimo) return true;
     platform.Report(L"开启进程", ProcessNotice(entry.title, info.path, info.pid),
                     StartedLogEntry(entry.title, info.path, info.pid));
     const CheckSettings settings = platform.Settings();
@@ -86,13 +88,14 @@ bool ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& ent
         if (!ignored.empty() && ignored == image) return true;
     const Answer answer = platform.Ask(StartedQuestion(info.path));
     if (answer == Answer::Close || answer == Answer::ForceClose)
-        platform.CloseByImageName({image, info.pid, answer == Answer::ForceClose});
+        platform.CloseByImageName({image, info.path, info.pid, info.started, answer == Answer::ForceClose});
     return answer != Answer::Withdrawn;
 }
 
 void ProcessCheck::ReportClosed(CheckPlatform& platform, const WindowEntry& entry) {
     const auto known = known_.find(entry.window);
     const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, kUnknownPath};
+    if (info.korimo) return;
     platform.Report(L"关闭进程", ProcessNotice(entry.title, info.path, info.pid),
                     ClosedLogEntry(entry.title, info.path, info.pid));
 }

@@ -22,7 +22,9 @@ struct WindowEntry {
 
 struct ProcessInfo {
     std::uint32_t pid = 0;
-    std::wstring path; // "SYSTEM" where it cannot be read
+    std::wstring path;         // "SYSTEM" where it cannot be read
+    std::uint64_t started = 0; // the process's creation time, 0 where it cannot be read: tells a reused id
+    bool korimo = false;       // a process of Korimo's own program file (a second copy refusing to start)
 };
 
 struct CloseOrder;
@@ -65,7 +67,8 @@ protected:
 
 // Indices of the titles that are new in `current` and of those that have gone from `previous`. A title counts
 // as present in the other list only when it equals one of its titles exactly. Korimo's own windows (its
-// dialogs, its pop-up) are not reported: Korimo would otherwise offer to close itself.
+// dialogs, its pop-up) are not reported: Korimo would otherwise offer to close itself. Nor are the windows of
+// another process running Korimo's own program file (ProcessInfo::korimo), found once they are looked up.
 struct TitleChanges {
     std::vector<std::size_t> started;
     std::vector<std::size_t> closed;

@@ -1,11 +1,13 @@
 #include "procmon/window_list_win.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <unordered_set>
 
 #include "procmon/process_report.h"
 #include "ui/handle.h"
+#include "ui/window.h"
 
 namespace korimo::procmon {
 
@@ -37,6 +39,22 @@ std::wstring ImagePathLimited(DWORD processId) {
     if (!QueryFullProcessImageNameW(process.Get(), 0, path.data(), &length)) return {};
     path.resize(length);
     return path;
+}
+
+// The creation time of a running process; nothing once it has ended (a process whose handle is still open
+// somewhere stays listed after its end), 0 where it cannot be read.
+std::optional<std::uint64_t> StartTimeIfRunning(DWORD processId) {
+    ui::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
+    if (!process.Get()) return 0;
+    if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) return std::nullopt;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+DWORD OwnerOf(HWND window) {
+    DWORD processId = 0;
+    return window && GetWindowThreadProcessId(window, &processId) ? processId : 0;
 }
 
 // One call for the usual title; a title that fills the buffer is read again whole.
@@ -75,15 +93,44 @@ std::vector<WindowEntry> GetOpenWindowNames() {
 }
 
 ProcessInfo LookUpWindow(HWND window) {
-    DWORD processId = 0;
-    if (!window || !GetWindowThreadProcessId(window, &processId)) return {0, kUnknownPath};
-    return {processId, GetProcessPathByProcessID(processId)};
+    const DWORD processId = OwnerOf(window);
+    if (!processId) return {0, kUnknownPath};
+    ProcessInfo info{processId, GetProcessPathByProcessID(processId), StartTimeIfRunning(processId).value_or(0)};
+    static const std::wstring ownPath = ui::ModulePath();
+    info.korimo = info.path != kUnknownPath && SamePath(info.path, ownPath);
+    return info;
 }
 
 std::wstring GetProcessPathByProcessID(DWORD processId) {
     std::wstring path = MainModulePath(processId);
     if (path.empty()) path = ImagePathLimited(processId);
     return path.empty() ? kUnknownPath : path;
+}
+
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::optional<std::vector<RunningProcess>> RunningProcesses() {
+    ui::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) return std::nullopt;
+    std::vector<RunningProcess> running;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+        const std::optional<std::uint64_t> started = StartTimeIfRunning(entry.th32ProcessID);
+        if (started) running.push_back({entry.th32ProcessID, GetProcessPathByProcessID(entry.th32ProcessID), *started});
+    }
+    if (running.empty()) return std::nullopt; // a list without even this process is no list
+    return running;
+}
+
+std::vector<std::uint32_t> ShellProcesses() {
+    std::vector<std::uint32_t> shell;
+    for (HWND window : {GetShellWindow(), FindWindowW(L"Shell_TrayWnd", nullptr)})
+        if (const DWORD owner = OwnerOf(window)) shell.push_back(owner);
+    return shell;
 }
 
 } // namespace korimo::procmon

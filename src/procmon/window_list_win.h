@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "procmon/close_plan.h"
 #include "procmon/process_check.h"
 
 namespace korimo::procmon {
@@ -14,11 +17,22 @@ namespace korimo::procmon {
 // Every top-level window with a non-empty title, top of the window stack first, however many there are.
 std::vector<WindowEntry> GetOpenWindowNames();
 
-// The process id of a window and the path of its executable ("SYSTEM" where it cannot be read).
+// The process of a window: its id, the path of its executable ("SYSTEM" where it cannot be read), its creation
+// time, and whether it runs Korimo's own program file.
 ProcessInfo LookUpWindow(HWND window);
 
 // The path of a process's executable: first with query and read access and its module list, then with the
 // limited query right (enough for elevated programs of the same user); "SYSTEM" where neither works.
 std::wstring GetProcessPathByProcessID(DWORD processId);
+
+// Whether two paths name the same file as Windows compares them: ordinal, without regard to letter case.
+bool SamePath(std::wstring_view a, std::wstring_view b);
+
+// Every process running now, each with its path and creation time as LookUpWindow gives them; nothing when the
+// system cannot list them.
+std::optional<std::vector<RunningProcess>> RunningProcesses();
+
+// The processes of the desktop shell: the owners of the shell window and of the taskbar.
+std::vector<std::uint32_t> ShellProcesses();
 
 } // namespace korimo::procmon

@@ -100,12 +100,29 @@ protected:
         return test::ControlText(GetDlgItem(log, alerts::IDC_LOG_TEXT));
     }
 
+    // A copy of the test program under the same file name in a folder of its own.
+    static std::wstring Namesake() {
+        const std::filesystem::path folder = std::filesystem::path(ProgramFolder()) / L"namesake";
+        std::filesystem::create_directories(folder);
+        const std::filesystem::path copy = folder / std::filesystem::path(TitledWindowPath()).filename();
+        if (!std::filesystem::exists(copy)) std::filesystem::copy_file(TitledWindowPath(), copy);
+        return copy.wstring();
+    }
+
     HWND ProControl(int id) const { return GetDlgItem(run->Panel(L"Korimo.pro_form"), id); }
 
     void OpenProcessPanel() {
         ASSERT_TRUE(run->BringUpMainWindow());
         test::ClickWindow(GetDlgItem(run->Main(), app::IDC_COMMAND1));
         ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Panel(L"Korimo.pro_form")); }, 3000));
+    }
+
+    // Answers "放过" to the question about this program, once it comes.
+    void LetPass(const std::wstring& path) {
+        HWND popup = WaitForQuestion(Question(path));
+        ASSERT_TRUE(popup) << "no question about a program the test started";
+        test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
+        ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 3000));
     }
 
     void LetEveryQuestionPass(DWORD forMs) {
@@ -123,7 +140,14 @@ protected:
 
 } // namespace
 
-TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitely) {
+// "关闭" closes the program asked about and the other instances of the same file, by their ids; a program of
+// the same name from another folder lives on.
+TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitelyWithItsOwnInstancesOnly) {
+    const std::wstring namesakePath = Namesake();
+    TitledProgram namesake(namesakePath, L"测试窗口-同名");
+    LetPass(namesakePath);
+    TitledProgram instance(TitledWindowPath(), L"测试窗口-甲二");
+    LetPass(TitledWindowPath());
     TitledProgram program(TitledWindowPath(), L"测试窗口-甲");
     ASSERT_TRUE(program.Started());
     HWND popup = WaitForQuestion(Question(TitledWindowPath()));
@@ -143,18 +167,42 @@ TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitely) {
 
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
     EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(Batch()); }, 5000));
-    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /IM \"titled_window.exe\"\r\n");
+    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /PID " + std::to_string(program.Pid()) + " /PID " +
+                                      std::to_string(instance.Pid()) + "\r\n");
     EXPECT_TRUE(program.HasExited(15000)) << "the polite close did not end the program";
+    EXPECT_TRUE(instance.HasExited(15000)) << "another instance of the same file was left";
+    EXPECT_FALSE(namesake.HasExited(1000)) << "a program of the same name from another folder was closed";
     LetEveryQuestionPass(500);
 }
 
-TEST_F(ProcessMonitorTest, ForceCloseWritesTheForcedLineAndEndsTheProgram) {
+// The program asked about ends by itself while the question waits: "强制关闭" closes nothing, not even a
+// namesake from another folder, and says so; the next force close ends its program by id.
+TEST_F(ProcessMonitorTest, ForceCloseEndsTheProgramByIdAndAProgramThatHasEndedIsToldNotHit) {
+    TitledProgram namesake(Namesake(), L"测试窗口-同名乙");
+    LetPass(Namesake());
+    HWND popup = nullptr;
+    {
+        TitledProgram gone(TitledWindowPath(), L"测试窗口-去");
+        popup = WaitForQuestion(Question(TitledWindowPath()));
+        ASSERT_TRUE(popup);
+        TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, gone.Pid()), 0);
+        ASSERT_TRUE(gone.HasExited(5000));
+        test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
+        HWND told = korimo.WaitForMessageBox(8000);
+        ASSERT_TRUE(told) << "the user was not told that the program has ended";
+        EXPECT_TRUE(test::FindChildByText(told, L"程序\n" + TitledWindowPath() + L"\n已经结束，没有关闭任何进程。"));
+        test::ClickWindow(GetDlgItem(told, IDOK));
+    }
+    EXPECT_FALSE(std::filesystem::exists(Batch())) << "a batch was written for a program that had ended";
+    EXPECT_FALSE(namesake.HasExited(1000)) << "the namesake was hit";
+
     TitledProgram program(TitledWindowPath(), L"测试窗口-乙");
-    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    popup = WaitForQuestion(Question(TitledWindowPath()));
     ASSERT_TRUE(popup);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
     EXPECT_TRUE(program.HasExited(15000));
-    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /IM \"titled_window.exe\"\r\n");
+    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(program.Pid()) + "\r\n");
+    EXPECT_FALSE(namesake.HasExited()) << "the namesake was hit";
     LetEveryQuestionPass(500);
 }
 
@@ -218,8 +266,19 @@ TEST_F(ProcessMonitorTest, TheIgnoreListComparesImageNamesCaseSensitively) {
     EXPECT_FALSE(WaitForQuestion(Question(ignored.wstring()), 4000)) << "an ignored image name was asked about";
     EXPECT_NE(LogText().find(L"标题：测试窗口-己"), std::wstring::npos) << "but it is still logged";
 
-    TitledProgram other(asked.wstring(), L"测试窗口-庚"); // the same name in other letters is asked about
-    EXPECT_TRUE(WaitForQuestion(Question(asked.wstring()), 5000));
+    // The same name in other letters is asked about. It is called explorer.exe, like the desktop shell:
+    // "强制关闭" ends it by its id, and the shell, its tray and Korimo's icon in it live on.
+    TitledProgram other(asked.wstring(), L"测试窗口-庚");
+    HWND popup = WaitForQuestion(Question(asked.wstring()), 5000);
+    ASSERT_TRUE(popup);
+    HWND shellTray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    ASSERT_TRUE(shellTray);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
+    EXPECT_TRUE(other.HasExited(15000));
+    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(other.Pid()) + "\r\n");
+    EXPECT_FALSE(quiet.HasExited()) << "another explorer.exe was hit";
+    EXPECT_TRUE(IsWindow(shellTray)) << "the desktop shell's tray went";
+    EXPECT_TRUE(test::FindTrayIcon(kTrayTip)) << "Korimo's tray icon went";
     LetEveryQuestionPass(500);
 }
 
@@ -253,10 +312,15 @@ TEST_F(ProcessMonitorTest, KorimoClosesWhatWasAskedNeverItselfNorAPlantedTaskkil
         EXPECT_EQ(ReadBytes(Batch()), kTaskkill + c.switches + std::to_string(program.Pid()) + "\r\n");
         EXPECT_FALSE(korimo.HasExited(1500)) << "Korimo closed itself";
     }
+    // A second copy of Korimo refuses to start: its box is Korimo's own, not a started program.
+    KorimoProcess second;
+    ASSERT_TRUE(second.Start(false));
+    ASSERT_TRUE(second.WaitForMessageBox(10000));
     TitledProgram later(TitledWindowPath(), L"测试窗口-后");
     EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()))) << "Korimo stopped reporting";
     LetEveryQuestionPass(2000);
     const std::wstring log = LogText();
+    EXPECT_EQ(log.find(L"标题：提示"), std::wstring::npos) << "the second copy's box was reported";
     for (const wchar_t* console : {L"conhost.exe", L"cmd.exe", L"tasklill.bat"})
         EXPECT_EQ(log.find(console), std::wstring::npos) << "the batch's console was reported";
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ProgramFolder()) / L"planted.txt"));

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <map>
 
+#include "procmon/close_plan.h"
 #include "procmon/period.h"
 #include "procmon/process_check.h"
 #include "procmon/process_report.h"
@@ -23,7 +26,7 @@ public:
     std::vector<Reported> reports;
     std::vector<std::wstring> questions;
     std::vector<std::pair<std::wstring, bool>> closed;
-    std::vector<std::uint32_t> closedPids;
+    std::vector<CloseOrder> orders;
     int lookups = 0;
     std::function<void()> duringQuestion;
 
@@ -55,7 +58,7 @@ public:
     }
     void CloseByImageName(const CloseOrder& order) override {
         closed.push_back({order.imageName, order.forced});
-        closedPids.push_back(order.pid);
+        orders.push_back(order);
     }
 };
 
@@ -84,6 +87,7 @@ TEST_F(ProcessCheckTest, BaselineAndAnUnchangedDesktopReportNothingAndLookNothin
 
 TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     desktop.Open(L"记事本 - 无标题", 3, L"C:\\程序\\notepad.exe", 40);
+    desktop.processes[3].started = 777;
     desktop.answers = {Answer::Close};
     ASSERT_TRUE(check.Run(desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
@@ -93,7 +97,10 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     ASSERT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(desktop.questions[0], L"Korimo进程监视系统发现C:\\程序\\notepad.exe正在启动或正在被调用");
     EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"notepad.exe", false}}));
-    EXPECT_EQ(desktop.closedPids, std::vector<std::uint32_t>{40});
+    ASSERT_EQ(desktop.orders.size(), 1u) << "the order names the very process that was reported";
+    EXPECT_EQ(desktop.orders[0].path, L"C:\\程序\\notepad.exe");
+    EXPECT_EQ(desktop.orders[0].pid, 40u);
+    EXPECT_EQ(desktop.orders[0].started, 777u);
 }
 
 TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
@@ -178,8 +185,11 @@ TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
     desktop.settings.closeNotices = true;
     desktop.windows.push_back({L"保存日志", 20, true}); // its Save As dialog opens
     desktop.processes[20] = {1, L"C:\\Tools\\korimo.exe"};
+    desktop.Open(L"提示", 21, L"C:\\Tools\\korimo.exe", 2); // a second copy refusing to start
+    desktop.processes[21].korimo = true;
     ASSERT_TRUE(check.Run(desktop));
     desktop.Close(20);
+    desktop.Close(21);
     ASSERT_TRUE(check.Run(desktop));
     EXPECT_TRUE(desktop.reports.empty());
     EXPECT_TRUE(desktop.questions.empty());
@@ -204,23 +214,50 @@ TEST(ProcessReport, ImageNameIsThePartAfterTheLastBackslash) {
     EXPECT_EQ(ImageName(L"C:\\程序\\我的 程序.exe"), L"我的 程序.exe");
 }
 
-TEST(TaskkillLine, TheSystemsTaskkillByNameQuotedOrByProcessIdWhenTheNameWouldHitKorimo) {
-    const auto line = [](std::wstring name, bool forced, bool fits = true) {
-        return TaskkillLine(L"C:\\windows\\system32\\", {std::move(name), 77, forced}, L"korimo.exe", fits);
+// Closing hits the process asked about and the other instances of its own executable file, by id: never a
+// namesake from another folder, a process that took over a reused id, Korimo itself or the desktop shell.
+TEST(ClosePlan, TheAskedProcessAndItsOwnInstancesNeverANamesakeAReusedIdKorimoOrTheShell) {
+    const auto samePath = [](std::wstring_view a, std::wstring_view b) { // letter case does not count
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
     };
+    const std::wstring app = L"C:\\apps\\notepad.exe";
+    const CloseOrder order{L"notepad.exe", app, 40, 1000, false};
+    std::vector<RunningProcess> running = {
+        {4, L"C:\\windows\\explorer.exe", 5}, {30, L"C:\\Apps\\NOTEPAD.EXE", 900}, {40, app, 1000},
+        {50, L"D:\\other\\notepad.exe", 1100}, {99, app, 1300}, {7, L"SYSTEM", 0}, {8, L"SYSTEM", 0},
+    };
+    const auto plan = [&](const CloseOrder& o) { return PlanClose(o, running, {4}, 99, samePath); };
+    ClosePlan p = plan(order);
+    EXPECT_EQ(p.pids, (std::vector<std::uint32_t>{40, 30})) << "the asked process first, then its instances";
+    EXPECT_TRUE(p.askedRuns);
+    EXPECT_FALSE(p.shellSpared);
+
+    running[2].started = 2000; // it ended and its id went to a new process of the same file
+    p = plan(order);
+    EXPECT_EQ(p.pids, (std::vector<std::uint32_t>{30, 40})) << "a new start of the same file is an instance too";
+    EXPECT_FALSE(p.askedRuns);
+    running[2].path = L"C:\\games\\x.exe"; // its id went to another program
+    running[1].path = L"C:\\old\\notepad.exe";
+    p = plan(order);
+    EXPECT_TRUE(p.pids.empty()) << "the namesake and the reused id were closed";
+    EXPECT_FALSE(p.askedRuns || p.shellSpared);
+
+    p = plan({L"explorer.exe", L"C:\\windows\\explorer.exe", 4, 5, true});
+    EXPECT_TRUE(p.pids.empty());
+    EXPECT_TRUE(p.shellSpared);
+    EXPECT_TRUE(plan({L"notepad.exe", app, 99, 1300, true}).pids.empty()) << "Korimo closed itself";
+    EXPECT_EQ(plan({L"SYSTEM", L"SYSTEM", 7, 0, false}).pids, std::vector<std::uint32_t>{7})
+        << "an unreadable path closes only that process, not every unreadable one";
+}
+
+TEST(TaskkillLine, TheSystemsOwnTaskkillByProcessIds) {
     const std::wstring taskkill = L"\"C:\\windows\\system32\\taskkill.exe\"";
-    EXPECT_EQ(line(L"notepad.exe", false), taskkill + L" /IM \"notepad.exe\"\r\n");
-    EXPECT_EQ(line(L"notepad.exe", true), taskkill + L" /F /IM \"notepad.exe\"\r\n");
-    EXPECT_EQ(line(L"a&del x.exe", false), taskkill + L" /IM \"a&del x.exe\"\r\n"); // & is inert in quotes
-    EXPECT_EQ(line(L"%PATH%.exe", false), taskkill + L" /IM \"%%PATH%%.exe\"\r\n");
-    // Korimo's own name in any letter case, a name the code page cannot hold, one that cannot be quoted: the
-    // one process asked about, by its id.
-    EXPECT_EQ(line(L"KORIMO.exe", true), taskkill + L" /F /PID 77\r\n");
-    EXPECT_EQ(line(L"\U0001F600.exe", false, false), taskkill + L" /PID 77\r\n");
-    EXPECT_EQ(line(L"a\".exe & calc", false), taskkill + L" /PID 77\r\n");
-    EXPECT_EQ(line(L"a\r\ncalc.exe", false), taskkill + L" /PID 77\r\n");
-    EXPECT_FALSE(TaskkillLine(L"C:\\windows\\system32", {L"korimo.exe", 0, false}, L"korimo.exe", true));
-    EXPECT_FALSE(TaskkillLine(L"", {L"notepad.exe", 5, false}, L"korimo.exe", true));
+    EXPECT_EQ(TaskkillLine(L"C:\\windows\\system32\\", false, {40, 30}), taskkill + L" /PID 40 /PID 30\r\n");
+    EXPECT_EQ(TaskkillLine(L"C:\\windows\\system32", true, {7}), taskkill + L" /F /PID 7\r\n");
+    EXPECT_FALSE(TaskkillLine(L"C:\\windows\\system32", false, {}));
+    EXPECT_FALSE(TaskkillLine(L"", false, {7}));
+    EXPECT_FALSE(TaskkillLine(L"C:\\a\"&calc", false, {7}));
 }
 
 TEST(Period, TheNumberAtTheStartOfTheText) {

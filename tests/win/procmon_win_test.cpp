@@ -12,6 +12,7 @@
 #include "procmon/close_by_image_win.h"
 #include "procmon/pro_form.h"
 #include "procmon/pro_form_layout.h"
+#include "procmon/process_report.h"
 #include "procmon/window_list_win.h"
 #include "ui/window.h"
 
@@ -108,30 +109,62 @@ TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIs
     EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
 }
 
-TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsChineseNameAndNoPlantedOneRuns) {
+// The process as the close sees it: listed with the path and creation time the lookup gives.
+procmon::CloseOrder OrderFor(DWORD pid, bool forced) {
+    const auto running = procmon::RunningProcesses();
+    EXPECT_TRUE(running);
+    for (const procmon::RunningProcess& process : running.value_or(std::vector<procmon::RunningProcess>{}))
+        if (process.pid == pid) return {procmon::ImageName(process.path), process.path, pid, process.started, forced};
+    ADD_FAILURE() << "process " << pid << " is not listed";
+    return {};
+}
+
+TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsIdAndNoPlantedOneRuns) {
     ChineseNotepad notepad;
     ASSERT_TRUE(notepad.started);
     for (const wchar_t* planted : {L"taskkill.bat", L"taskkill.cmd"})
         std::ofstream(notepad.folder / planted) << "echo planted> planted.txt\r\n";
     const std::wstring folder = notepad.folder.wstring() + L"\\";
-    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, {L"记事本.exe", notepad.info.dwProcessId, true}));
+    const procmon::CloseOrder order = OrderFor(notepad.info.dwProcessId, true);
+    EXPECT_EQ(order.path, notepad.path.wstring());
+    EXPECT_NE(order.started, 0u) << "no creation time: a reused process id could not be told";
+    for (const procmon::WindowEntry& entry : procmon::GetOpenWindowNames()) {
+        const procmon::ProcessInfo info = procmon::LookUpWindow(reinterpret_cast<HWND>(entry.window));
+        if (info.pid == order.pid) EXPECT_EQ(info.started, order.started) << "the check and the close disagree";
+    }
+    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, order));
     EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"),
-              "\"C:\\windows\\system32\\taskkill.exe\" /F /IM \"\xBC\xC7\xCA\xC2\xB1\xBE.exe\"\r\n");
+              "\"C:\\windows\\system32\\taskkill.exe\" /F /PID " + std::to_string(notepad.info.dwProcessId) + "\r\n");
     EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"planted.txt")) << "a planted taskkill ran";
+
+    // Asked again once it has ended (its handle still open here): nothing is written, and the user is told.
+    std::filesystem::remove(notepad.folder / L"tasklill.bat");
+    std::wstring said;
+    {
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder, order));
+    }
+    EXPECT_NE(said.find(L"已经结束"), std::wstring::npos) << "said: " << said.size();
+    EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"tasklill.bat"));
 }
 
-TEST(CloseByImageName, ANameThatCannotBeWrittenSafelyIsToldAndNotWritten) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"korimo-unsafe";
+TEST(CloseByImageName, TheDesktopShellIsNeverClosedAndTheUserIsToldWhy) {
+    const std::vector<std::uint32_t> shell = procmon::ShellProcesses();
+    ASSERT_FALSE(shell.empty()) << "the shell's processes were not found";
+    const procmon::CloseOrder order = OrderFor(shell.front(), true);
+    EXPECT_TRUE(order.imageName == L"explorer.exe") << "the shell is not explorer.exe here";
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"korimo-shell";
     std::filesystem::create_directories(folder);
     std::filesystem::remove(folder / L"tasklill.bat");
     std::wstring said;
     {
         test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", {L"x\" & calc.exe", 0, false}));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order));
     }
-    EXPECT_NE(said.find(L"无法关闭进程"), std::wstring::npos);
+    EXPECT_NE(said.find(L"桌面外壳"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
+    EXPECT_TRUE(FindWindowW(L"Shell_TrayWnd", nullptr) || GetShellWindow()) << "the shell went";
 }
 
 TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {

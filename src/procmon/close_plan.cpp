@@ -1,0 +1,52 @@
+#include "procmon/close_plan.h"
+
+#include <algorithm>
+
+#include "procmon/process_report.h"
+
+namespace korimo::procmon {
+
+ClosePlan PlanClose(const CloseOrder& order, const std::vector<RunningProcess>& running,
+                    const std::vector<std::uint32_t>& spared, std::uint32_t ownPid, const SamePathTest& samePath) {
+    const bool pathKnown = order.path != kUnknownPath && !order.path.empty();
+    const auto isAsked = [&](const RunningProcess& process) {
+        return process.pid == order.pid && (!pathKnown || samePath(process.path, order.path)) &&
+               (order.started == 0 || process.started == order.started);
+    };
+    const auto isInstance = [&](const RunningProcess& process) {
+        return pathKnown && process.path != kUnknownPath && samePath(process.path, order.path);
+    };
+    ClosePlan plan;
+    std::vector<std::uint32_t> candidates;
+    for (const RunningProcess& process : running)
+        if (order.pid != 0 && isAsked(process)) {
+            plan.askedRuns = true;
+            candidates.insert(candidates.begin(), process.pid);
+        } else if (isInstance(process)) {
+            candidates.push_back(process.pid);
+        }
+    for (std::uint32_t pid : candidates) {
+        if (pid == 0 || pid == ownPid) continue;
+        if (std::find(spared.begin(), spared.end(), pid) != spared.end()) {
+            plan.shellSpared = true;
+            continue;
+        }
+        if (std::find(plan.pids.begin(), plan.pids.end(), pid) == plan.pids.end()) plan.pids.push_back(pid);
+    }
+    return plan;
+}
+
+std::optional<std::wstring> TaskkillLine(std::wstring_view systemFolder, bool forced,
+                                         const std::vector<std::uint32_t>& pids) {
+    std::wstring folder(systemFolder);
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    const bool quotable = std::none_of(folder.begin(), folder.end(), [](wchar_t ch) {
+        return ch < 0x20 || ch == 0x7F || ch == L'"' || ch == L'%';
+    });
+    if (folder.empty() || !quotable || pids.empty()) return std::nullopt;
+    std::wstring line = L"\"" + folder + L"\\taskkill.exe\"" + (forced ? L" /F" : L"");
+    for (std::uint32_t pid : pids) line += L" /PID " + std::to_wstring(pid);
+    return line + L"\r\n";
+}
+
+} // namespace korimo::procmon
