@@ -15,7 +15,7 @@ korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
 status=0
 for bench in build/windows/bench/*_bench.exe; do
     echo "== $(basename "$bench" .exe)"
-    wine "$bench" | tee -a "$output"
+    wine "$bench" | tr -d '\r' | tee -a "$output"
     [ "${PIPESTATUS[0]}" -eq 0 ] || { korimo_log "the benchmark $(basename "$bench") failed or missed a target"; status=1; }
 done
 [ -e "$bench" ] || { korimo_log "no benchmark was built in build/windows/bench"; exit 1; }
