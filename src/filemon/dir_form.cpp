@@ -87,6 +87,9 @@ void dir_form::ReadSettings() {
 void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
     const auto code = static_cast<std::int32_t>(event);
     const std::wstring name = GetEventText(code);
+    // A switched-off event is dropped before its items are named: naming is nearly all a report costs, and the
+    // events switched off at start (更新目录, 更新文件) are the most frequent ones.
+    if (SwitchedOff(name, filter_.switches)) return;
     const std::wstring details = BuildDetails(code, NotifiedItems(items), options_);
     if (!ShouldReport(name, details, filter_, services_.logEndsWith)) return;
     services_.appendToLog(ReportEntry(name, NowAsText(), details));

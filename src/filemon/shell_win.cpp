@@ -12,14 +12,30 @@ namespace {
 constexpr wchar_t kOldWndProc[] = L"OldWndProc";
 constexpr wchar_t kSink[] = L"Korimo.NotificationSink";
 
+// The properties are the record of the hook; this copy of them spares the window procedure two lookups per
+// message (each a round trip to the window server under Wine), which in a flood of notifications is most of
+// what a switched-off event costs. It is kept with the properties: set when they are set, cleared with them.
+struct HookedWindow {
+    HWND window = nullptr;
+    WNDPROC previous = nullptr;
+    NotificationSink* sink = nullptr;
+} g_hooked;
+
+HookedWindow Hooked(HWND window) {
+    if (window == g_hooked.window) return g_hooked;
+    return {window, reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc)),
+            static_cast<NotificationSink*>(GetPropW(window, kSink))};
+}
+
 LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc));
+    const HookedWindow hooked = Hooked(window);
+    const WNDPROC previous = hooked.previous;
     if (msg == WM_NCDESTROY) {
         UnsubclassWindow(window);
         // "Unubclassed" is the text Korimo has always shown here; it is meant as it stands.
         MessageBoxW(nullptr, (L"Unubclassed " + HexHandle(window)).c_str(), L"WndProc Error", MB_OK | MB_ICONERROR);
     } else if (msg == WM_CHANGE_NOTIFY) {
-        if (auto* sink = static_cast<NotificationSink*>(GetPropW(window, kSink))) sink->NotificationReceipt(wParam, lParam);
+        if (hooked.sink) hooked.sink->NotificationReceipt(wParam, lParam);
     }
     return previous ? CallWindowProcW(previous, window, msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
 }
@@ -85,8 +101,10 @@ bool SubclassWindow(HWND window, NotificationSink& sink) {
         const LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyWndProc));
         if (previous) {
             if (SetPropW(window, kOldWndProc, reinterpret_cast<HANDLE>(previous)) &&
-                SetPropW(window, kSink, &sink))
+                SetPropW(window, kSink, &sink)) {
+                g_hooked = {window, reinterpret_cast<WNDPROC>(previous), &sink};
                 return true;
+            }
             RemovePropW(window, kOldWndProc);
             SetWindowLongPtrW(window, GWLP_WNDPROC, previous); // leave the window as it was
         }
@@ -101,6 +119,7 @@ bool UnsubclassWindow(HWND window) {
     if (!previous) return false;
     if (!RemovePropW(window, kOldWndProc)) return false;
     RemovePropW(window, kSink);
+    if (g_hooked.window == window) g_hooked = {};
     return SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)) != 0;
 }
 
