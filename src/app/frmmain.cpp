@@ -14,7 +14,7 @@ namespace korimo::app {
 namespace {
 constexpr wchar_t kMinimisedNotice[] = L"Korimo已经最小化到托盘！";
 constexpr wchar_t kNoticeTitle[] = L"提示：";
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 constexpr COLORREF kFaceText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
 

@@ -11,6 +11,9 @@
 
 namespace korimo::app {
 
+// The machine-wide key whose value "fy" starts the program with Windows.
+inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 enum class CloseReason {
     CloseImage,   // the close mark on the face
     CloseRequest, // the window-close command or the task manager

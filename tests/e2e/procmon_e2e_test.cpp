@@ -94,10 +94,32 @@ protected:
         return found;
     }
 
-    std::wstring LogText() const {
-        HWND log = run->Panel(L"Korimo.log_form");
-        Sleep(300); // the views catch up with the log within a tenth of a second
-        return test::ControlText(GetDlgItem(log, alerts::IDC_LOG_TEXT));
+    // The log as its view shows it, once the view holds `expected` and has caught up with the log (the same
+    // text over more than two of its update periods).
+    std::wstring LogText(const std::wstring& expected = L"") const {
+        HWND view = GetDlgItem(run->Panel(L"Korimo.log_form"), alerts::IDC_LOG_TEXT);
+        std::wstring text;
+        const bool settled = test::WaitFor(
+            [&] {
+                std::wstring now = test::ControlText(view);
+                const bool same = now == text && now.find(expected) != std::wstring::npos;
+                text = std::move(now);
+                return same;
+            },
+            8000, 250);
+        EXPECT_TRUE(settled) << "the log's view never settled on an entry the test expected";
+        return text;
+    }
+
+    // A window the process monitor can see: the program's titled window is on screen.
+    static bool ShowsItsWindow(const TitledProgram& program) {
+        return test::WaitFor([&] { return !test::TopLevelWindows(program.Pid(), true).empty(); }, 5000);
+    }
+
+    // Closes a window as another program would, and returns once the window has handled the request.
+    static void SendClose(HWND window) {
+        DWORD_PTR ignored = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
     }
 
     // A copy of the test program under the same file name in a folder of its own.
@@ -157,7 +179,7 @@ TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitelyWit
     EXPECT_EQ(test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3)), L"强制关闭");
     const std::wstring entry = L"【开启进程】\r\n标题：测试窗口-甲\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
                                std::to_wstring(program.Pid()) + L"\r\n";
-    const std::wstring log = LogText();
+    const std::wstring log = LogText(entry);
     const auto at = log.find(entry);
     ASSERT_NE(at, std::wstring::npos);
     const std::wstring after = log.substr(at + entry.size()); // only entries reported later may follow it
@@ -210,13 +232,14 @@ TEST_F(ProcessMonitorTest, AQuestionLeftUnansweredLetsTheProgramRun) {
     TitledProgram program(TitledWindowPath(), L"测试窗口-丙");
     HWND popup = WaitForQuestion(Question(TitledWindowPath()));
     ASSERT_TRUE(popup);
-    const auto icon = test::FindTrayIcon(kTrayTip); // the tray does not bring the main window up beside a question
+    // The tray does not bring the main window up beside a question, neither then nor once it is answered.
+    const auto icon = test::FindTrayIcon(kTrayTip);
     ASSERT_TRUE(icon);
     test::DoubleClickTrayIcon(*icon);
-    Sleep(800);
-    EXPECT_FALSE(IsWindowVisible(korimo.Main()));
     EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(popup); }, 14000)) << "the countdown did not answer";
-    Sleep(1500);
+    EXPECT_FALSE(IsWindowVisible(korimo.Main()));
+    // The same double-click, now that no question waits, does: the gesture reaches Korimo.
+    EXPECT_TRUE(korimo.BringUpMainWindow());
     EXPECT_FALSE(program.HasExited());
     EXPECT_FALSE(std::filesystem::exists(Batch()));
 }
@@ -226,8 +249,8 @@ TEST_F(ProcessMonitorTest, WithAutomaticMonitoringOffOnlyTheCheckButtonReports) 
     test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_0));
     test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_2)); // and closed programs are reported
     TitledProgram program(TitledWindowPath(), L"测试窗口-丁");
-    Sleep(3000);
-    EXPECT_FALSE(Popup()) << "a check ran with automatic monitoring off";
+    ASSERT_TRUE(ShowsItsWindow(program));
+    EXPECT_FALSE(test::WaitFor([&] { return Popup() != nullptr; }, 3000)) << "a check ran with automatic monitoring off";
     EXPECT_EQ(LogText().find(L"测试窗口-丁"), std::wstring::npos);
 
     test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
@@ -239,16 +262,16 @@ TEST_F(ProcessMonitorTest, WithAutomaticMonitoringOffOnlyTheCheckButtonReports) 
     TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.Pid()), 0);
     ASSERT_TRUE(program.HasExited(5000));
     test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
-    EXPECT_TRUE(test::WaitFor([&] { return LogText().find(L"【关闭进程】\r\n标题：测试窗口-丁\r\n") != std::wstring::npos; },
-                              5000));
+    const std::wstring closed = L"【关闭进程】\r\n标题：测试窗口-丁\r\n";
+    EXPECT_NE(LogText(closed).find(closed), std::wstring::npos);
 }
 
 TEST_F(ProcessMonitorTest, AnEmptyPeriodStopsTheChecksAndANewOneStartsThem) {
     HWND period = ProControl(procmon::IDC_PRO_PROTEXTT);
     SendMessageW(period, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     TitledProgram program(TitledWindowPath(), L"测试窗口-戊");
-    Sleep(3000);
-    EXPECT_FALSE(Popup()) << "checks went on with an empty period";
+    ASSERT_TRUE(ShowsItsWindow(program));
+    EXPECT_FALSE(test::WaitFor([&] { return Popup() != nullptr; }, 3000)) << "checks went on with an empty period";
     SendMessageW(period, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"300"));
     EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()), 5000)) << "the new period did not start the checks";
     LetEveryQuestionPass(500);
@@ -264,7 +287,7 @@ TEST_F(ProcessMonitorTest, TheIgnoreListComparesImageNamesCaseSensitively) {
 
     TitledProgram quiet(ignored.wstring(), L"测试窗口-己");
     EXPECT_FALSE(WaitForQuestion(Question(ignored.wstring()), 4000)) << "an ignored image name was asked about";
-    EXPECT_NE(LogText().find(L"标题：测试窗口-己"), std::wstring::npos) << "but it is still logged";
+    EXPECT_NE(LogText(L"标题：测试窗口-己").find(L"标题：测试窗口-己"), std::wstring::npos) << "but it is still logged";
 
     // The same name in other letters is asked about. It is called explorer.exe, like the desktop shell:
     // "强制关闭" ends it by its id, and the shell, its tray and Korimo's icon in it live on.
@@ -319,7 +342,7 @@ TEST_F(ProcessMonitorTest, KorimoClosesWhatWasAskedNeverItselfNorAPlantedTaskkil
     TitledProgram later(TitledWindowPath(), L"测试窗口-后");
     EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()))) << "Korimo stopped reporting";
     LetEveryQuestionPass(2000);
-    const std::wstring log = LogText();
+    const std::wstring log = LogText(L"标题：测试窗口-后");
     EXPECT_EQ(log.find(L"标题：提示"), std::wstring::npos) << "the second copy's box was reported";
     for (const wchar_t* console : {L"conhost.exe", L"cmd.exe", L"tasklill.bat"})
         EXPECT_EQ(log.find(console), std::wstring::npos) << "the batch's console was reported";
@@ -340,8 +363,7 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     for (const wchar_t* cls : {L"Korimo.pro_form", L"Korimo.dir_form", L"Korimo.log_form", L"Korimo.frm_maker"}) {
         HWND window = korimo.Panel(cls);
         ASSERT_TRUE(window) << cls;
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        Sleep(300);
+        SendClose(window);
         EXPECT_TRUE(IsWindow(window) && !IsWindowVisible(window)) << cls << " was not hidden";
     }
     EXPECT_FALSE(korimo.WaitForMessageBox(500)) << "a panel's close said something";
@@ -351,10 +373,9 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     TitledProgram second(TitledWindowPath(), L"测试窗口-问");
     HWND popup = WaitForQuestion(Question(TitledWindowPath()));
     ASSERT_TRUE(popup);
-    PostMessageW(popup, WM_CLOSE, 0, 0);
-    Sleep(500);
+    SendClose(popup);
     EXPECT_TRUE(IsWindowVisible(popup)) << "the pop-up left its question";
-    const std::wstring shown = LogText();
+    const std::wstring shown = LogText(L"标题：测试窗口-问");
 
     PostMessageW(korimo.Main(), WM_CLOSE, 0, 0);
     HWND box = korimo.WaitForMessageBox(10000);

@@ -7,6 +7,11 @@
 #include <shlobj.h>
 #include <windowsx.h>
 
+#include <atomic>
+#include <thread>
+
+#include "alerts/frm_outputbox.h"
+#include "alerts/frm_outputbox_layout.h"
 #include "alerts/log_model.h"
 #include "answerer.h"
 #include "filemon/dir_form.h"
@@ -28,9 +33,13 @@ protected:
     void Click(int id) { SendMessageW(GetDlgItem(panel.Hwnd(), id), BM_CLICK, 0, 0); }
 
     alerts::LogModel log;
+    std::atomic<int> appended{0};
     std::vector<std::wstring> notices;
     filemon::dir_form panel{{[this](std::wstring_view tail) { return log.EndsWith(tail); },
-                             [this](const std::wstring& entry) { log.Append(entry); },
+                             [this](const std::wstring& entry) {
+                                 log.Append(entry);
+                                 ++appended;
+                             },
                              [this](const std::wstring& title, const std::wstring& text) {
                                  notices.push_back(title + L"|" + text);
                              }}};
@@ -50,8 +59,32 @@ TEST_F(FileMonitorTest, CreatingAFileReportsItsPathNoticesAndFlashesSixTimes) {
     EXPECT_NE(Reported().find(L"】2"), std::wstring::npos) << "the date and time follow the name";
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0], L"建立文件|路径：C:\\测试目录\\新文件.txt\r\n");
-    test::PumpFor(1600);
-    EXPECT_EQ(panel.Flashes(), 6);
+    EXPECT_TRUE(test::WaitFor([&] { return panel.Flashes() >= 6; }, 3000)) << "the window did not flash six times";
+    test::PumpFor(600); // three more periods of the flash timer
+    EXPECT_EQ(panel.Flashes(), 6) << "the flashing did not stop at six";
+}
+
+// While a question waits in its modal loop, the shell's notifications (sent from the shell's thread) are
+// still received and reported.
+TEST_F(FileMonitorTest, NotificationsKeepArrivingWhileAQuestionWaits) {
+    alerts::Frm_Outputbox box;
+    std::atomic<bool> delivered{false}, beforeAnswer{false};
+    std::thread shell;
+    test::Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+        shell = std::thread([&] {
+            SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, L"C:\\问题期间.txt", nullptr);
+            delivered = true;
+        });
+        beforeAnswer = test::WaitFor([&] { return appended > 0; }, 5000);
+        test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
+    });
+    ASSERT_TRUE(box.outputbox(L"q", L"放过", L"关闭", L"强制关闭", 10, 1));
+    test::WaitFor([&] { return delivered.load(); }, 5000); // its delivery may still wait for this thread
+    if (shell.joinable()) shell.join();
+    EXPECT_EQ(box.Ovalue, 1);
+    EXPECT_TRUE(beforeAnswer) << "not reported while the question waited";
+    EXPECT_NE(Reported().find(L"路径：C:\\问题期间.txt"), std::wstring::npos);
+    EXPECT_EQ(appended.load(), 1);
 }
 
 TEST_F(FileMonitorTest, ARenameGivesTheOldAndTheNewPath) {
@@ -104,7 +137,8 @@ TEST_F(FileMonitorTest, FreeSpaceGivesTheDriveLinesAndAnUnknownCodeAnEmptyName) 
 
 TEST_F(FileMonitorTest, TheDetailsBoxShowsAndHidesTheTwoOptions) {
     HWND byName = GetDlgItem(panel.Hwnd(), filemon::IDC_DIR_OPTION1_0);
-    EXPECT_TRUE(IsWindowVisible(byName) || !IsWindowVisible(panel.Hwnd()));
+    ShowWindow(panel.Hwnd(), SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(IsWindowVisible(byName));
     Click(filemon::IDC_DIR_CHECK1_0);
     EXPECT_FALSE(GetWindowLongW(byName, GWL_STYLE) & WS_VISIBLE);
     SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, L"C:\\quiet.txt", nullptr);

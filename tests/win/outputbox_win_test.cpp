@@ -54,17 +54,21 @@ TEST(AlertPopUp, ShowsOnlyTheButtonsWithCaptionsAndAClickAnswersAtOnce) {
     EXPECT_FALSE(box.IsVisible());
     EXPECT_GT(other.Ticks(), ticksBefore) << "the program's timers stopped while the question waited";
 
+    // Long enough for two countdown ticks, proved by the other window's timer ticking all the while.
     const std::int16_t left = box.Ot;
-    test::PumpFor(2300);
-    EXPECT_EQ(box.Ot, left) << "the countdown goes on after the answer";
+    const LONG_PTR ticksAfter = other.Ticks();
+    EXPECT_TRUE(test::WaitFor([&] { return other.Ticks() >= ticksAfter + 22; }, 5000));
+    EXPECT_EQ(box.Ot, left) << "the countdown went on after the answer";
 }
 
 TEST(AlertPopUp, WithoutAClickTheEleventhTickGivesTheDefaultAnswer) {
     alerts::Frm_Outputbox box;
     std::wstring shownAtStart;
-    Answerer watch(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
-        Sleep(1100);
-        shownAtStart = test::WindowText(GetDlgItem(popup, alerts::IDC_OUT_TIME));
+    Answerer watch(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) { // the figure the first tick shows
+        HWND time = GetDlgItem(popup, alerts::IDC_OUT_TIME);
+        const std::wstring before = test::WindowText(time);
+        test::WaitFor([&] { return test::WindowText(time) != before; }, 3000);
+        shownAtStart = test::WindowText(time);
     });
     const DWORD start = GetTickCount();
     ASSERT_TRUE(box.outputbox(L"Korimo进程监视系统发现C:\\windows\\system32\\notepad.exe正在启动或正在被调用", L"放过",

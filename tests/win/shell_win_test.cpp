@@ -2,9 +2,13 @@
 // real tray of the Wine session, the tray callback and the close requests as the system sends them.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
 #include <windowsx.h>
 
 #include <optional>
+#include <vector>
 
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
@@ -216,26 +220,72 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     EXPECT_EQ(test::RunValue(), L"");
 }
 
+// The Run key refuses this program: a key its administrator has closed to writes. The key's own security
+// descriptor is put back however the test ends.
+class DeniedRunKey {
+public:
+    DeniedRunKey() {
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, app::kRunKey, 0, READ_CONTROL | WRITE_DAC, &key_);
+        DWORD size = 0;
+        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+        original_.resize(size);
+        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data(), &size) != ERROR_SUCCESS) return;
+        PSECURITY_DESCRIPTOR denied = nullptr; // no setting of values, everything else as before
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                 &denied, nullptr))
+            denying_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied) == ERROR_SUCCESS;
+        LocalFree(denied);
+    }
+    ~DeniedRunKey() {
+        if (denying_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data());
+        if (key_) RegCloseKey(key_);
+    }
+    bool Denying() const { return denying_; }
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<BYTE> original_;
+    bool denying_ = false;
+};
+
 TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) {
     test::QuietPanels panels;
     RecordingHost host;
-    app::frmmain main{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host, L"C:\\nowhere\\ghost.exe"};
+    app::frmmain main{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host};
     ASSERT_TRUE(main.Load(96, nullptr, nullptr));
     const std::wstring before = test::RunValue();
-
     std::wstring said;
     {
+        DeniedRunKey denied;
+        ASSERT_TRUE(denied.Denying()) << "the Run key could not be closed to writes";
         test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
         SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
     }
     EXPECT_NE(said.find(L"无法设置开机时启动"), std::wstring::npos);
-    EXPECT_NE(said.find(L"C:\\nowhere\\ghost.EXE"), std::wstring::npos) << "the message names the path";
+    wchar_t self[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring path(self);
+    EXPECT_NE(said.find(path.substr(0, path.find_last_of(L'.')) + L".EXE"), std::wstring::npos)
+        << "the message names the path";
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
     EXPECT_EQ(test::RunValue(), before);
 
-    // The other two boxes rewrite the value silently: an empty value always goes in.
+    // A program file that is not there is told the same way, the registry left alone.
+    app::frmmain ghost{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host, L"C:\\nowhere\\ghost.exe"};
+    ASSERT_TRUE(ghost.Load(96, nullptr, nullptr));
+    said.clear();
+    {
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+        SendMessageW(GetDlgItem(ghost.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
+    }
+    EXPECT_NE(said.find(L"C:\\nowhere\\ghost.EXE"), std::wstring::npos);
+    EXPECT_EQ(test::RunValue(), before);
+
+    // The other two boxes rewrite the value silently: an empty value always goes in. The value is written (a
+    // positive control that the click arrived), and no message box came.
     test::Answerer unexpected(L"#32770", L"Korimo", test::Confirm, 1000);
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
+    EXPECT_EQ(test::RunValue(), L"");
     test::PumpFor(1100);
     EXPECT_FALSE(unexpected.Acted());
 }
