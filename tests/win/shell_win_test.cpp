@@ -164,6 +164,19 @@ TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
     ASSERT_TRUE(tray.AddTrayIcon(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION)));
     ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
 
+    // A burst of reports: the shell gets the first balloon at once and then only the newest, which is the one
+    // on screen.
+    const int sentBefore = tray.NoticesSent();
+    for (int i = 1; i <= 30; ++i) tray.ShowTrayNotice(L"建立文件", L"第 " + std::to_wstring(i) + L" 条", NIIF_INFO, L"", nullptr);
+    EXPECT_TRUE(test::WaitFor(
+        [] {
+            const auto balloon = test::CurrentBalloon();
+            return balloon && balloon->title == L"建立文件" && balloon->text == L"第 30 条";
+        },
+        8000))
+        << "the newest notice of the burst is not the balloon on screen";
+    EXPECT_EQ(tray.NoticesSent() - sentBefore, 2) << "the burst was not paced";
+
     NOTIFYICONDATAW lost{};
     lost.cbSize = sizeof(lost);
     lost.hWnd = main.Hwnd();
