@@ -76,7 +76,9 @@ KORIMO_OWN_PREFIX=""
 # $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one.
 korimo_wine_start() {
     local prefix="$1" dpi="${2-96}" want_xvfb="${3:-xvfb}"
-    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    # For Wine and the tests, not for this shell: a shell that was running when korimo_setup made the locale
+    # cannot switch to it and would warn, although every program it starts from now on gets it.
+    { export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8; } 2>/dev/null
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX="$prefix"
     if [ "$want_xvfb" = xvfb ] || [ -z "${DISPLAY:-}" ]; then
