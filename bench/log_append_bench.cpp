@@ -109,7 +109,7 @@ void JournalCost() {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(journal.c_str(), GetFileExInfoStandard, &data);
     const double onDisk = static_cast<double>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    const double logBytes = static_cast<double>(ui::ToAnsi(journalled.Log().Text()).size());
+    const double logBytes = static_cast<double>(3 + ui::ToCodePage(journalled.Log().Text(), CP_UTF8).size()); // UTF-8 after its mark
     std::printf("  journal: append with / without: %.2f (target <= 1.2); bytes on disk / of the log: %.3f (target 1.0)\n",
                 with / without, onDisk / logBytes);
     plain.Unload(ui::UnloadMode::SessionEnding);
