@@ -73,10 +73,11 @@ KORIMO_OWN_PREFIX=""
 
 # Starts a private Xvfb display and a Wine prefix; exports DISPLAY, WINEPREFIX and the locale.
 # $1: the prefix folder (made fresh when missing), $2: dots per inch (96, 144; empty leaves the prefix's own),
-# $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one.
+# $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one. KORIMO_LANG sets another locale
+# (C.UTF-8 gives a Western system, code page 1252); use a prefix of its own for it.
 korimo_wine_start() {
     local prefix="$1" dpi="${2-96}" want_xvfb="${3:-xvfb}"
-    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    export LANG="${KORIMO_LANG:-zh_CN.UTF-8}" LC_ALL="${KORIMO_LANG:-zh_CN.UTF-8}"
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX="$prefix"
     if [ "$want_xvfb" = xvfb ] || [ -z "${DISPLAY:-}" ]; then
