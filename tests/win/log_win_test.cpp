@@ -189,9 +189,10 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndI
 // The journal on a disk that fills up: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
 TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldTheDiskIsFull) {
     const char* mounted = std::getenv("KORIMO_SMALL_DISK");
-    if (!mounted) GTEST_SKIP() << "KORIMO_SMALL_DISK is not set: scripts/test.sh mounts a small disk for this test when run as root";
-    const std::filesystem::path runFolder = std::filesystem::path(test::WindowsPath(std::filesystem::path(mounted).wstring())) /
-                                            folder.filename();
+    if (!mounted)
+        GTEST_SKIP() << "KORIMO_SMALL_DISK is not set: scripts/test.sh mounts a small disk for this test as root";
+    const std::filesystem::path disk = test::WindowsPath(std::filesystem::path(mounted).wstring());
+    const std::filesystem::path runFolder = disk / folder.filename();
     std::filesystem::create_directories(runFolder / L"log");
     FillDiskLeaving(runFolder / L"filler", 3 * 4096);
     alerts::log_form onDisk{runFolder.wstring() + L"\\", [] { return true; }};
@@ -206,7 +207,7 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
         }
     }
     ASSERT_FALSE(said.empty()) << "the disk never filled up";
-    ASSERT_GT(flushed.size(), alerts::LogModel::Header().size()) << "no entry reached the journal before the disk was full";
+    ASSERT_GT(flushed.size(), alerts::LogModel::Header().size()) << "the disk was full before the first entry";
     EXPECT_NE(said.find(ui::SystemMessage(ERROR_DISK_FULL)), std::wstring::npos) << "not the real reason: " << said;
     EXPECT_TRUE(ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
         << "the journal is not the log up to its last whole write";
