@@ -109,7 +109,8 @@ void JournalCost() {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(journal.c_str(), GetFileExInfoStandard, &data);
     const double onDisk = static_cast<double>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    const double logBytes = static_cast<double>(ui::ToAnsi(journalled.Log().Text()).size());
+    // The journal is UTF-8 after its three-byte mark.
+    const double logBytes = static_cast<double>(3 + ui::ToCodePage(journalled.Log().Text(), CP_UTF8).size());
     std::printf("  journal: append with / without: %.2f (target <= 1.2); bytes on disk / of the log: %.3f (target 1.0)\n",
                 with / without, onDisk / logBytes);
     plain.Unload(ui::UnloadMode::SessionEnding);

@@ -18,6 +18,7 @@ for pair in $KORIMO_COMMANDS; do
     path=$(command -v "$cmd") || { gap "$cmd is not installed (the Debian package $named brings it)"; continue; }
     owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1)
     [ -n "$owner" ] || owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1)
+    [ -n "$owner" ] || owner=$(dpkg -S "${path#/usr}" 2>/dev/null | head -1 | cut -d: -f1) # /bin before the /usr merge
     [ -n "$owner" ] || { gap "$cmd ($path) belongs to no Debian package: it was installed by hand"; continue; }
     [ "$(dpkg-query -W -f='${Essential}' "$owner" 2>/dev/null)" = yes ] && continue
     grep -qx "$owner" <<<"$closure" || gap "$cmd comes from the package $owner, which the install list does not bring"

@@ -3,13 +3,13 @@
 
 KORIMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # The one install list (.ci/run installs it too). `wine` brings the wine, wineboot and wineserver commands, which
-# wine64 alone does not.
-KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales"
+# wine64 alone does not. `mount` brings mount and umount, for the small disk of the full-disk tests.
+KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales mount"
 # Every command the scripts, the tests and the benchmarks call, with the Debian package that brings it.
 KORIMO_COMMANDS="cmake:cmake ctest:cmake ninja:ninja-build g++:g++ x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
 x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
 wine:wine wineboot:wine wineserver:wine Xvfb:xvfb xdotool:xdotool xdpyinfo:x11-utils import:imagemagick
-locale-gen:locales"
+locale-gen:locales mount:mount umount:mount"
 
 korimo_log() { printf '[korimo] %s\n' "$*" >&2; }
 
@@ -73,12 +73,13 @@ KORIMO_OWN_PREFIX=""
 
 # Starts a private Xvfb display and a Wine prefix; exports DISPLAY, WINEPREFIX and the locale.
 # $1: the prefix folder (made fresh when missing), $2: dots per inch (96, 144; empty leaves the prefix's own),
-# $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one.
+# $3: "xvfb" for a private display, "display" to use $DISPLAY when there is one. KORIMO_LANG sets another locale
+# (C.UTF-8 gives a Western system, code page 1252); use a prefix of its own for it.
 korimo_wine_start() {
     local prefix="$1" dpi="${2-96}" want_xvfb="${3:-xvfb}"
     # For Wine and the tests, not for this shell: a shell that was running when korimo_setup made the locale
     # cannot switch to it and would warn, although every program it starts from now on gets it.
-    { export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8; } 2>/dev/null
+    { export LANG="${KORIMO_LANG:-zh_CN.UTF-8}" LC_ALL="${KORIMO_LANG:-zh_CN.UTF-8}"; } 2>/dev/null
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX="$prefix"
     if [ "$want_xvfb" = xvfb ] || [ -z "${DISPLAY:-}" ]; then
@@ -121,6 +122,33 @@ korimo_wine_stop() {
         KORIMO_XVFB_PID=""
     fi
     if [ -n "$KORIMO_OWN_PREFIX" ] && [ -d "$KORIMO_OWN_PREFIX" ]; then rm -rf "$KORIMO_OWN_PREFIX"; KORIMO_OWN_PREFIX=""; fi
+}
+
+KORIMO_SMALL_DISK_DIR=""
+
+# Mounts a 256 KiB disk of its own (tmpfs) for the tests of a full disk and exports its path as
+# KORIMO_SMALL_DISK. Needs root, or sudo without a password; otherwise says so and those tests skip.
+korimo_small_disk_mount() {
+    local as_root=""
+    if [ "$(id -u)" != 0 ]; then
+        sudo -n true 2>/dev/null || { korimo_log "not root: the full-disk tests skip (run as root to include them)"; return 0; }
+        as_root="sudo -n"
+    fi
+    KORIMO_SMALL_DISK_DIR=$(mktemp -d /tmp/korimo-small-disk.XXXXXX)
+    if $as_root mount -t tmpfs -o size=256k,mode=1777 tmpfs "$KORIMO_SMALL_DISK_DIR"; then
+        export KORIMO_SMALL_DISK="$KORIMO_SMALL_DISK_DIR"
+    else
+        korimo_log "mount -t tmpfs failed: the full-disk tests skip"
+        rmdir "$KORIMO_SMALL_DISK_DIR"; KORIMO_SMALL_DISK_DIR=""
+    fi
+}
+
+# Unmounts it again; safe to call twice and from a trap.
+korimo_small_disk_unmount() {
+    [ -n "$KORIMO_SMALL_DISK_DIR" ] || return 0
+    local as_root=""; [ "$(id -u)" = 0 ] || as_root="sudo -n"
+    $as_root umount "$KORIMO_SMALL_DISK_DIR" && rmdir "$KORIMO_SMALL_DISK_DIR"
+    KORIMO_SMALL_DISK_DIR=""; unset KORIMO_SMALL_DISK
 }
 
 # The main window comes up with a left double-click on Korimo's tray icon.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korimo::alerts {
 
@@ -23,9 +24,24 @@ std::wstring LogFolder(std::wstring_view appFolder);
 // taken. So a restart never replaces an earlier run's log.
 std::wstring AutoSavePath(std::wstring_view proposed, const std::function<bool(const std::wstring&)>& taken);
 
-// The journal of the running log, in the log folder: the log as far as it has been appended, in the log files'
-// own format (without the closing CR LF), so that a crash or a kill loses at most the last second of it.
+// The journal of the running log, in the log folder: the log as far as it has been appended (without the
+// closing CR LF), in UTF-8 after a byte-order mark, so that a crash or a kill loses at most the last second of it.
+// Its first name is "korimo-journal.log"; a journal that a start could not turn into a log file stays where it
+// is, and the run journals under the first free name of "korimo-journal (2).log", "korimo-journal (3).log" …
 std::wstring JournalPath(std::wstring_view appFolder);
+std::wstring FreeJournalPath(std::wstring_view appFolder, const std::function<bool(const std::wstring&)>& taken);
+// 1 for "korimo-journal.log", n for "korimo-journal (n).log", 0 for a name that is no journal's.
+int JournalNumber(std::wstring_view fileName);
+
+// What became of one journal found at the start: the log file made from it, or why none could be made.
+struct JournalRecovery {
+    std::wstring journal;
+    std::wstring savedTo; // empty when the journal could not be turned; it is then kept for the next start
+    std::wstring error;
+};
+
+// The tray notice about the journals found at the start; empty when there were none.
+std::wstring RecoveryNotice(std::wstring_view logFolder, const std::vector<JournalRecovery>& recoveries);
 
 // What a log file holds: the whole log text followed by one CR LF.
 std::wstring LogFileText(std::wstring_view logText);

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-#include "alerts/log_file.h"
 #include "ui/handle.h"
 #include "ui/text_win.h"
 
 namespace korimo::alerts {
 
 namespace {
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 std::wstring ShortDate(const SYSTEMTIME& when) {
     wchar_t date[128]{};
     if (!GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr, date, 128, nullptr))
@@ -16,17 +17,24 @@ std::wstring ShortDate(const SYSTEMTIME& when) {
     return date;
 }
 
-SaveResult Failed() { return {false, ui::SystemMessage(GetLastError())}; }
+SaveResult Failed(DWORD error) { return {false, ui::SystemMessage(error)}; }
+SaveResult Failed() { return Failed(GetLastError()); }
 
-bool WriteWhole(HANDLE file, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+// Writes every byte or says why not. A write that reports success having written nothing leaves no error code
+// of its own: the disk took nothing more, so that is the reason given.
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 24));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
+        SetLastError(ERROR_SUCCESS);
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
+            const DWORD error = GetLastError();
+            return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+        }
+        if (written == 0) return ERROR_DISK_FULL;
+        bytes.remove_prefix(written);
     }
-    return FlushFileBuffers(file) != FALSE;
+    return ERROR_SUCCESS;
 }
 } // namespace
 
@@ -44,9 +52,16 @@ void EnsureFolderOf(const std::wstring& path) {
     const auto slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash == 0) return;
     const std::wstring folder = path.substr(0, slash);
-    if (GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    if (PathExists(folder)) return;
     EnsureFolderOf(folder); // parents first
     CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string LogFileBytes(std::wstring_view text, UINT codePage) {
+    if (ui::FitsCodePage(text, codePage)) return ui::ToCodePage(text, codePage);
+    return std::string(kUtf8Mark) + ui::ToCodePage(text, CP_UTF8);
 }
 
 namespace {
@@ -54,72 +69,118 @@ namespace {
 SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
     EnsureFolderOf(path);
     const std::wstring temporary = path + L".saving";
-    SaveResult wrote{true, {}};
+    DWORD error = ERROR_SUCCESS;
     {
         ui::Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) return Failed();
-        if (!WriteWhole(file.Get(), bytes)) wrote = Failed();
+        error = WriteAll(file.Get(), bytes);
+        if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) error = GetLastError();
     } // closed before the temporary file is moved or deleted
-    if (!wrote.ok) {
-        DeleteFileW(temporary.c_str());
-        return wrote;
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const SaveResult result = Failed();
-        DeleteFileW(temporary.c_str());
-        return result;
-    }
-    return {true, {}};
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error == ERROR_SUCCESS) return {true, {}};
+    DeleteFileW(temporary.c_str());
+    return Failed(error);
 }
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 } // namespace
 
 SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
-    return SaveBytes(path, ui::ToAnsi(LogFileText(logText)));
+    return SaveBytes(path, LogFileBytes(LogFileText(logText), CP_ACP));
 }
+
+namespace {
+// Appends at the end, after a byte-order mark when the journal is empty; a write that does not finish is cut
+// back to the last whole one, since a fragment would end the recovered log in the middle of an entry.
+DWORD AppendWhole(HANDLE file, std::wstring_view text) {
+    LARGE_INTEGER end{};
+    if (!GetFileSizeEx(file, &end) || !SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) return GetLastError();
+    const std::string bytes = std::string(end.QuadPart == 0 ? kUtf8Mark : "") + ui::ToCodePage(text, CP_UTF8);
+    const DWORD error = WriteAll(file, bytes);
+    if (error != ERROR_SUCCESS && SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+    return error;
+}
+} // namespace
 
 SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh) {
     EnsureFolderOf(path);
-    ui::Handle file(CreateFileW(path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return Failed();
-    const std::string bytes = ui::ToAnsi(text);
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        return Failed();
-    return {true, {}};
+    DWORD error = ERROR_SUCCESS;
+    {
+        ui::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    fresh ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return Failed();
+        error = AppendWhole(file.Get(), text);
+    } // closed before a new journal that took nothing is deleted
+    if (error == ERROR_SUCCESS) return {true, {}};
+    if (fresh) DeleteFileW(path.c_str());
+    return Failed(error);
 }
 
-std::wstring RecoverJournal(std::wstring_view appFolder) {
-    const std::wstring journal = JournalPath(appFolder);
-    FILETIME written{};
-    std::string bytes;
-    bool read = false;
-    {
-        ui::Handle file(CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return {};
-        LARGE_INTEGER size{};
-        read = GetFileTime(file.Get(), nullptr, nullptr, &written) && GetFileSizeEx(file.Get(), &size) &&
-               size.QuadPart < (1LL << 31);
-        if (read) {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-            DWORD got = 0;
-            read = bytes.empty() ||
-                   (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                    got == bytes.size());
-        }
-    } // closed before the journal is deleted
+namespace {
+struct FoundJournal {
+    FILETIME written;
+    int number;
+    std::wstring path;
+};
+
+std::vector<FoundJournal> FindJournals(const std::wstring& logFolder) {
+    std::vector<FoundJournal> found;
+    WIN32_FIND_DATAW data{};
+    HANDLE search = FindFirstFileW((logFolder + L"korimo-journal*.log").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        const int number = JournalNumber(data.cFileName);
+        if (number && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            found.push_back({data.ftLastWriteTime, number, logFolder + data.cFileName});
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    std::sort(found.begin(), found.end(), [](const FoundJournal& a, const FoundJournal& b) {
+        const LONG order = CompareFileTime(&a.written, &b.written);
+        return order != 0 ? order < 0 : a.number < b.number;
+    });
+    return found;
+}
+
+// The journal's text: UTF-8 after its byte-order mark; a journal without one was written by an earlier Korimo
+// in the ANSI code page.
+DWORD ReadJournal(const std::wstring& path, std::wstring& text) {
+    ui::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (size.QuadPart >= (1LL << 31)) return ERROR_FILE_TOO_LARGE;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return GetLastError();
+    if (got != bytes.size()) return ERROR_HANDLE_EOF;
+    const bool utf8 = std::string_view(bytes).starts_with(kUtf8Mark);
+    text = ui::FromCodePage(std::string_view(bytes).substr(utf8 ? kUtf8Mark.size() : 0), utf8 ? CP_UTF8 : CP_ACP);
+    return ERROR_SUCCESS;
+}
+
+JournalRecovery Recover(std::wstring_view appFolder, const FoundJournal& journal) {
+    std::wstring text;
     SYSTEMTIME utc{}, local{};
-    if (!read || !FileTimeToSystemTime(&written, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-        return {};
-    const std::wstring path = AutoSavePath(LogPathAt(appFolder, local), Exists);
-    if (!SaveBytes(path, bytes + "\r\n").ok) return {};
-    DeleteFileW(journal.c_str());
-    return path;
+    DWORD error = ReadJournal(journal.path, text);
+    if (error == ERROR_SUCCESS &&
+        (!FileTimeToSystemTime(&journal.written, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) return {journal.path, {}, ui::SystemMessage(error)};
+    const std::wstring path = AutoSavePath(LogPathAt(appFolder, local), PathExists);
+    const SaveResult saved = SaveLogFile(path, text);
+    if (!saved.ok) return {journal.path, {}, saved.error};
+    DeleteFileW(journal.path.c_str());
+    return {journal.path, path, {}};
+}
+} // namespace
+
+std::vector<JournalRecovery> RecoverJournals(std::wstring_view appFolder) {
+    std::vector<JournalRecovery> recoveries;
+    for (const FoundJournal& journal : FindJournals(LogFolder(appFolder)))
+        recoveries.push_back(Recover(appFolder, journal));
+    return recoveries;
 }
 
 } // namespace korimo::alerts

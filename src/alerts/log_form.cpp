@@ -93,19 +93,20 @@ void log_form::ScheduleJournal() {
     if (!journalPending_) FlushJournal();
 }
 
-// One write per flush, appended: a burst of entries costs one write, and the journal is never rewritten.
+// One write per flush, appended: a burst of entries costs one write, and the journal is never rewritten. A new
+// journal takes the first free name, so it never replaces one that an earlier start could not recover.
 void log_form::FlushJournal() {
     if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
     journalPending_ = false;
-    if (!autoSaveOn_() || journaled_ == model_.Size()) return;
-    const std::wstring path = JournalPath(appFolder_);
-    const bool fresh = journaled_ == 0;
-    const SaveResult result = WriteJournal(path, model_.Since(journaled_), fresh);
+    if (!autoSaveOn_() || (!journal_.empty() && journaled_ == model_.Size())) return;
+    const bool fresh = journal_.empty();
+    const std::wstring path = fresh ? FreeJournalPath(appFolder_, PathExists) : journal_;
+    const SaveResult result = WriteJournal(path, model_.Since(fresh ? 0 : journaled_), fresh);
     if (result.ok) {
+        journal_ = path;
         journaled_ = model_.Size();
         return;
     }
-    if (fresh) journaled_ = 0;
     if (std::exchange(journalFailureTold_, true)) return; // told once, not at every flush
     ui::ShowFailure(Hwnd(), L"日志无法写入日志文件夹：\n" + path + L"\n\n" + result.error +
                                 L"\n\n程序结束时仍会保存日志。");
@@ -114,20 +115,17 @@ void log_form::FlushJournal() {
 void log_form::RemoveJournal() {
     if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
     journalPending_ = false;
+    if (!journal_.empty()) DeleteFileW(journal_.c_str());
+    journal_.clear();
     journaled_ = 0;
-    DeleteFileW(JournalPath(appFolder_).c_str());
 }
 
 void log_form::AutoSaveSwitched(bool on) {
-    if (!on) {
-        RemoveJournal();
-        return;
-    }
-    journaled_ = 0; // a new journal with the whole log
-    ScheduleJournal();
+    RemoveJournal();
+    if (on) ScheduleJournal(); // a new journal with the whole log
 }
 
-std::wstring log_form::RecoverJournal() { return alerts::RecoverJournal(appFolder_); }
+std::vector<JournalRecovery> log_form::RecoverJournals() { return alerts::RecoverJournals(appFolder_); }
 
 void log_form::MoveCaretToEnd() {
     caretToEnd_ = true;
@@ -265,7 +263,7 @@ bool log_form::WroteThisRun(const std::wstring& path) const {
 
 std::wstring log_form::ExitSavePath() const {
     return AutoSavePath(ProposedLogPath(appFolder_), [this](const std::wstring& candidate) {
-        return GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES && !WroteThisRun(candidate);
+        return PathExists(candidate) && !WroteThisRun(candidate);
     });
 }
 

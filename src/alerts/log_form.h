@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "alerts/log_file.h"
 #include "alerts/log_model.h"
 #include "ui/panel_window.h"
 
@@ -32,12 +33,13 @@ public:
     void MoveCaretToEnd();
     void FlushViews();
     // While the automatic save is on, the log also goes to its journal in the log folder, at most a second
-    // after each append, so a crash or a kill loses nothing; the journal goes when the log is saved at exit
-    // and when the automatic save is switched off.
+    // after each append, so a crash or a kill loses nothing; this run's journal goes when the log is saved at
+    // exit and when the automatic save is switched off. Journals of other runs are never touched.
     void FlushJournal();
     void AutoSaveSwitched(bool on);
-    // Turns the journal of a run that did not end in order into a log file; its path, or empty.
-    std::wstring RecoverJournal();
+    // Turns the journals of runs that did not end in order into log files (RecoverJournals); call it before the
+    // first entry, so this run's journal takes a name none of them holds.
+    std::vector<JournalRecovery> RecoverJournals();
 
     bool WordWrap() const;
     COLORREF TextColour() const { return textColour_; }
@@ -76,7 +78,8 @@ private:
     LogModel model_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
-    std::size_t journaled_ = 0;     // how much of the log the journal holds; 0: there is no journal
+    std::wstring journal_;          // this run's journal; empty while it has none
+    std::size_t journaled_ = 0;     // how much of the log the journal holds
     bool journalPending_ = false;
     bool journalFailureTold_ = false;
     bool caretToEnd_ = false;

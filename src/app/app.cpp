@@ -96,8 +96,8 @@ bool App::LoadMainWindow() {
     if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
 
     tray_.AddTrayIcon(main_.Hwnd(), smallIcon_);
-    // A journal left behind by a run that did not end in order becomes a log file before anything is logged.
-    const std::wstring recovered = log_.RecoverJournal();
+    // Journals left behind by runs that did not end in order become log files before anything is logged.
+    const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(appFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.
     if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) {
         tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
@@ -106,7 +106,7 @@ bool App::LoadMainWindow() {
     main_.DockPanels();
     main_.Image2_Click();
     // After the minimised notice, so that this one is the balloon the user sees.
-    if (!recovered.empty()) Notice(L"提示：", L"上次运行没有正常结束，它的日志已保存到：\n" + recovered);
+    if (!recoveryNotice.empty()) Notice(L"提示：", recoveryNotice);
     return true;
 }
 

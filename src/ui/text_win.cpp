@@ -2,22 +2,35 @@
 
 namespace korimo::ui {
 
-std::string ToAnsi(std::wstring_view text) {
+std::string ToCodePage(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
+    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), size, converted.data(), bytes, nullptr, nullptr);
+    return converted;
 }
 
-bool FitsAnsi(std::wstring_view text) {
+bool FitsCodePage(std::wstring_view text, UINT codePage) {
     if (text.empty()) return true;
     BOOL lost = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+    const int bytes = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
                                           nullptr, 0, nullptr, &lost);
     return bytes > 0 && !lost;
 }
+
+std::wstring FromCodePage(std::string_view bytes, UINT codePage) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), length);
+    return text;
+}
+
+std::string ToAnsi(std::wstring_view text) { return ToCodePage(text, CP_ACP); }
+
+bool FitsAnsi(std::wstring_view text) { return FitsCodePage(text, CP_ACP); }
 
 std::wstring SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;

@@ -8,10 +8,15 @@
 
 namespace korimo::ui {
 
+// The text in a code page (CP_UTF8 too). Characters an ANSI code page cannot hold become "?".
+std::string ToCodePage(std::wstring_view text, UINT codePage);
+// Whether an ANSI code page holds every character of the text (nothing would become "?" or a look-alike).
+bool FitsCodePage(std::wstring_view text, UINT codePage);
+// Bytes in a code page back to text.
+std::wstring FromCodePage(std::string_view bytes, UINT codePage);
+
 // The system's ANSI code page (GBK on Simplified-Chinese systems), for the file formats that demand it.
-// Characters the code page cannot hold become "?".
 std::string ToAnsi(std::wstring_view text);
-// Whether the ANSI code page holds every character of the text (nothing would become "?").
 bool FitsAnsi(std::wstring_view text);
 
 // The system's own words for an error code, without the trailing line break.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
@@ -391,37 +392,89 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     EXPECT_EQ(ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the saved log is not the log the views showed";
 }
 
+namespace {
+// The journal's bytes: UTF-8 after a byte-order mark.
+std::string JournalBytes(const std::wstring& text) {
+    const std::u8string utf8 = std::filesystem::path(text).u8string();
+    return "\xEF\xBB\xBF" + std::string(utf8.begin(), utf8.end());
+}
+
+std::set<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
+    std::set<std::filesystem::path> files;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) files.insert(file.path());
+    return files;
+}
+
+// Waits for a balloon with this title whose text holds every one of the parts.
+bool BalloonSays(const wchar_t* title, const std::vector<std::wstring>& parts) {
+    return test::WaitFor(
+        [&] {
+            const auto balloon = test::CurrentBalloon();
+            if (!balloon || balloon->title != title) return false;
+            for (const std::wstring& part : parts)
+                if (balloon->text.find(part) == std::wstring::npos) return false;
+            return true;
+        },
+        8000);
+}
+} // namespace
+
 // The log survives a kill: the journal holds every entry within about a second, and the next start turns it
-// into a regular log file and says so. An orderly end and unticking "自动保存日志" leave no journal.
+// into a regular log file and says so. A journal that a start cannot read (another program holds it open) is
+// kept whole, the run journals under another name, and the start after recovers both. An orderly end and
+// unticking "自动保存日志" leave no journal.
 TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     const std::filesystem::path logs = std::filesystem::path(ProgramFolder()) / L"log";
     const std::filesystem::path journal = logs / L"korimo-journal.log";
+    const std::filesystem::path secondJournal = logs / L"korimo-journal (2).log";
     std::filesystem::remove_all(logs);
-    TitledProgram program(TitledWindowPath(), L"测试窗口-存");
-    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
-    ASSERT_TRUE(popup);
-    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
-    Sleep(1500);
-    const std::wstring shown = LogText();
-    TerminateProcess(korimo.Handle(), 1);
-    ASSERT_TRUE(korimo.HasExited(5000));
-    ASSERT_TRUE(std::filesystem::exists(journal));
+    // Logs a program, waits until the journal has caught up with the views, and kills the run.
+    const auto logAndKill = [&](KorimoProcess& process, const wchar_t* title, const std::filesystem::path& into) {
+        TitledProgram program(TitledWindowPath(), title);
+        HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+        EXPECT_TRUE(popup);
+        if (popup) test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
+        std::wstring shown;
+        EXPECT_TRUE(test::WaitFor(
+            [&] {
+                shown = LogText();
+                return shown.find(title) != std::wstring::npos && ReadBytes(into) == JournalBytes(shown);
+            },
+            5000))
+            << "the journal did not catch up with the log";
+        TerminateProcess(process.Handle(), 1);
+        EXPECT_TRUE(process.HasExited(5000));
+        return shown;
+    };
+    const std::wstring shown = logAndKill(korimo, L"测试窗口-存", journal);
+    const std::string firstJournal = ReadBytes(journal);
+
+    HANDLE held = CreateFileW(journal.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    KorimoProcess second;
+    const bool started = second.Start();
+    run = &second;
+    const bool told = started && BalloonSays(L"提示：", {L"无法恢复", L"korimo-journal.log（"});
+    const std::wstring shownSecond = started ? logAndKill(second, L"测试窗口-守", secondJournal) : L"";
+    CloseHandle(held);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(told) << "the kept journal was not told";
+    EXPECT_EQ(FilesIn(logs), (std::set{journal, secondJournal})) << "the kept journal became a file or went";
+    EXPECT_EQ(ReadBytes(journal), firstJournal) << "the new run touched the journal it could not recover";
 
     KorimoProcess next;
     ASSERT_TRUE(next.Start());
     run = &next;
-    std::vector<std::filesystem::path> files;
-    for (const auto& file : std::filesystem::directory_iterator(logs)) files.push_back(file.path());
-    ASSERT_EQ(files.size(), 1u) << "the journal was not turned into one log file";
-    EXPECT_NE(shown.find(L"测试窗口-存"), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the recovered log is not the log the views showed";
-    EXPECT_TRUE(test::WaitFor(
-        [&] {
-            const auto balloon = test::CurrentBalloon();
-            return balloon && balloon->title == L"提示：" && balloon->text.find(files[0].filename().wstring()) != std::wstring::npos;
-        },
-        8000))
-        << "the recovery was not told";
+    std::set<std::string> contents;
+    std::vector<std::wstring> names;
+    for (const auto& file : FilesIn(logs)) {
+        contents.insert(ReadBytes(file));
+        names.push_back(file.filename().wstring());
+    }
+    ASSERT_EQ(names.size(), 2u) << "the two journals did not become two log files";
+    EXPECT_EQ(contents, (std::set{Ansi(shown) + "\r\n", Ansi(shownSecond) + "\r\n"}))
+        << "the recovered logs are not the logs the views showed";
+    EXPECT_TRUE(BalloonSays(L"提示：", names)) << "the recovery was not told";
 
     TitledProgram again(TitledWindowPath(), L"测试窗口-再");
     ASSERT_TRUE(WaitForQuestion(Question(TitledWindowPath())));

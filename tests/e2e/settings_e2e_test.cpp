@@ -2,6 +2,7 @@
 // log panel, word wrap, and "开机时启动" writing the Run value.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +24,13 @@ std::string HeaderGbk() {
     std::string rule;
     for (int i = 0; i < 30; ++i) rule += "\xA1\xAA";
     return rule + "\r\nKorimo\xC8\xD5\xD6\xBE\r\n" + rule + "\r\n";
+}
+
+// The same header on a Western system (code page 1252), which has no Chinese: UTF-8 after a byte-order mark.
+std::string HeaderUtf8() {
+    std::string rule;
+    for (int i = 0; i < 30; ++i) rule += "\xE2\x80\x94";
+    return "\xEF\xBB\xBF" + rule + "\r\nKorimo\xE6\x97\xA5\xE5\xBF\x97\r\n" + rule + "\r\n";
 }
 
 std::string ReadBytes(const std::filesystem::path& path) {
@@ -62,7 +70,11 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkAndSaysSo) {
+// scripts/test.sh runs this one under code page 1252 too, and names the page it meant in KORIMO_CODE_PAGE.
+TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkOrOnAWesternSystemInUtf8AndSaysSo) {
+    if (const char* meant = std::getenv("KORIMO_CODE_PAGE"))
+        ASSERT_EQ(std::to_string(GetACP()), meant) << "the Wine prefix did not take the locale";
+    ASSERT_TRUE(GetACP() == 936 || GetACP() == 1252) << "code page " << GetACP();
     SYSTEMTIME before{};
     GetLocalTime(&before);
     ClickCloseMark();
@@ -80,7 +92,7 @@ TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkAndSaysSo) {
     ASSERT_TRUE(std::regex_match(name, parts, std::wregex(LR"(([^\\/:*?"<>|]+)# (\d{1,2})# (\d{1,2})\.log)")))
         << std::string(name.begin(), name.end());
     EXPECT_EQ(std::stoi(parts[2].str()), before.wHour); // (a save across the hour would fail once: harmless)
-    EXPECT_EQ(ReadBytes(files[0]), HeaderGbk() + "\r\n");
+    EXPECT_EQ(ReadBytes(files[0]), (GetACP() == 936 ? HeaderGbk() : HeaderUtf8()) + "\r\n");
 }
 
 // A restart in the same minute writes beside the earlier run's log; a log folder that cannot be made (a plain

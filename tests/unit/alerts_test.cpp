@@ -61,6 +61,30 @@ TEST(LogFile, GoesIntoTheLogFolderAndEndsWithOneMoreLineBreak) {
     EXPECT_EQ(LogFileText(LogModel::Header()), LogModel::Header() + L"\r\n");
 }
 
+TEST(Journal, ANewRunTakesTheFirstFreeNameAndEveryJournalNameIsFoundAgain) {
+    std::set<std::wstring> taken{L"C:\\k\\log\\korimo-journal.log"};
+    const std::wstring path = FreeJournalPath(L"C:\\k\\", [&](const std::wstring& p) { return taken.count(p) > 0; });
+    EXPECT_EQ(path, L"C:\\k\\log\\korimo-journal (2).log");
+    EXPECT_EQ(JournalNumber(L"korimo-journal.log"), 1);
+    EXPECT_EQ(JournalNumber(path.substr(path.find_last_of(L'\\') + 1)), 2);
+    EXPECT_EQ(JournalNumber(L"korimo-journal (12).log"), 12);
+    for (const wchar_t* other : {L"korimo-journal (1).log", L"korimo-journal (02).log", L"korimo-journal ().log",
+                                 L"korimo-journal (2x).log", L"korimo-journal.log.saving", L"2008-4-5# 14# 7.log"})
+        EXPECT_EQ(JournalNumber(other), 0) << other;
+}
+
+TEST(Journal, TheStartsNoticeSaysWhereEachLogWentAndWhichJournalsWereKept) {
+    const std::wstring folder = L"C:\\k\\log\\";
+    EXPECT_EQ(RecoveryNotice(folder, {}), L"");
+    const JournalRecovery first{folder + L"korimo-journal.log", folder + L"2008-4-5# 14# 7.log", L""};
+    EXPECT_EQ(RecoveryNotice(folder, {first}), L"上次运行没有正常结束，它的日志已保存到：\nC:\\k\\log\\2008-4-5# 14# 7.log");
+    const JournalRecovery second{folder + L"korimo-journal (2).log", folder + L"2008-4-5# 14# 9.log", L""};
+    const JournalRecovery kept{folder + L"korimo-journal (3).log", L"", L"拒绝访问。"};
+    EXPECT_EQ(RecoveryNotice(folder, {first, second, kept}),
+              L"没有正常结束的运行留下的日志已保存到文件夹 C:\\k\\log 中：\n2008-4-5# 14# 7.log\n2008-4-5# 14# 9.log\n"
+              L"以下日志暂时无法恢复，已原样保留在文件夹 C:\\k\\log 中，下次启动时再试：\nkorimo-journal (3).log（拒绝访问。）");
+}
+
 namespace {
 std::vector<std::wstring> RunCountdown(std::int16_t ot, std::int16_t ov, int ticks, std::int16_t& ovalue) {
     std::vector<std::wstring> shown;

@@ -1,17 +1,21 @@
-// The event log panel and the log files for real: edit controls under Wine, files in code page 936, the
-// common dialogs answered as a user would, the automatic save with and without its message.
+// The event log panel and the log files for real: edit controls under Wine, files in code page 936 (and UTF-8
+// where it falls short), the common dialogs answered as a user would, the automatic save with and without its
+// message, the journal on a disk that fills up, and journals of crashed runs recovered at the next start.
 #include <gtest/gtest.h>
 
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "alerts/log_file_win.h"
 #include "alerts/log_form.h"
 #include "alerts/log_form_layout.h"
 #include "answerer.h"
+#include "ui/text_win.h"
 
 using namespace korimo;
 using test::Answerer;
@@ -25,6 +29,7 @@ const std::string kRuleGbk = [] {
     return rule;
 }();
 const std::string kHeaderGbk = kRuleGbk + "\r\nKorimo\xC8\xD5\xD6\xBE\r\n" + kRuleGbk + "\r\n"; // 日志
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
 
 std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -42,6 +47,22 @@ std::vector<std::filesystem::path> LogFiles(const std::filesystem::path& folder)
     if (std::filesystem::exists(folder / "log"))
         for (const auto& entry : std::filesystem::directory_iterator(folder / "log")) files.push_back(entry.path());
     return files;
+}
+
+// A file that takes the free space of its disk but `leave` bytes (whole pages of them).
+void FillDiskLeaving(const std::filesystem::path& filler, LONGLONG leave) {
+    HANDLE file = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string block(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(file, block.data(), 4096, &written, nullptr) && written == 4096) {}
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    size.QuadPart = size.QuadPart / 4096 * 4096 - leave;
+    ASSERT_GT(size.QuadPart, 0) << "the small disk has less room than the test needs";
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
 }
 
 class LogPanelTest : public testing::Test {
@@ -62,6 +83,17 @@ protected:
         static int counter = 0;
         return std::filesystem::temp_directory_path() /
                (L"korimo-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+    }
+
+    // A run of Korimo on the same folder that ends without its unload step, as a kill or a crash ends it: its
+    // journal stays. Returns what its log held and what its start recovered.
+    std::pair<std::wstring, std::vector<alerts::JournalRecovery>> CrashedRun(const std::wstring& title) {
+        alerts::log_form run{folder.wstring() + L"\\", [] { return true; }};
+        EXPECT_TRUE(run.Load(96));
+        auto recoveries = run.RecoverJournals();
+        run.AppendLogEntry(L"【开启进程】\r\n标题：" + title + L"\r\n");
+        run.FlushJournal();
+        return {run.Log().Text(), std::move(recoveries)};
     }
 
     std::filesystem::path folder = NewFolder();
@@ -130,7 +162,7 @@ TEST_F(LogPanelTest, WordWrapSwitchesTheViewAndNeverTheText) {
     EXPECT_EQ(ViewText(View(true)), log.Log().Text());
 }
 
-TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMark) {
+TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndInUtf8WhenThePageFallsShort) {
     ASSERT_EQ(GetACP(), 936u) << "the tests run with the Simplified-Chinese code page";
     const std::filesystem::path file = folder / L"log" / L"深层" / L"2026-12-8# 0# 5.log";
     ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok) << "missing folders are created";
@@ -139,6 +171,92 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMark) {
     ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok);
     EXPECT_EQ(ReadBytes(file), kHeaderGbk + "\xA1\xBE\xB9\xD8\xB1\xD5\xBD\xF8\xB3\xCC\xA1\xBF" "b\r\n\r\n")
         << "a second save replaces the file";
+
+    log.AppendLogEntry(L"【开启进程】\r\n标题：Emoji\U0001F600한국Win\r\n"); // beyond GBK
+    ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok);
+    const std::string bytes = ReadBytes(file);
+    ASSERT_TRUE(bytes.starts_with(kUtf8Mark)) << "not UTF-8 with its byte-order mark";
+    EXPECT_NE(bytes.find("Emoji\xF0\x9F\x98\x80\xED\x95\x9C\xEA\xB5\xADWin"), std::string::npos);
+    EXPECT_EQ(ui::FromCodePage(std::string_view(bytes).substr(3), CP_UTF8), log.Log().Text() + L"\r\n");
+
+    // On a Western system (code page 1252) Chinese is UTF-8; what the page holds stays one byte a character, and
+    // a look-alike ("a" for "ā") is no fit.
+    EXPECT_EQ(alerts::LogFileBytes(L"日志\r\n", 1252), kUtf8Mark + "\xE6\x97\xA5\xE5\xBF\x97\r\n");
+    EXPECT_EQ(alerts::LogFileBytes(L"Korimo café\r\n", 1252), "Korimo caf\xE9\r\n");
+    EXPECT_EQ(alerts::LogFileBytes(L"Korimo ā\r\n", 1252), kUtf8Mark + "Korimo \xC4\x81\r\n");
+}
+
+// The journal on a disk that fills up: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
+TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldTheDiskIsFull) {
+    const char* mounted = std::getenv("KORIMO_SMALL_DISK");
+    if (!mounted)
+        GTEST_SKIP() << "KORIMO_SMALL_DISK is not set: scripts/test.sh mounts a small disk for this test as root";
+    const std::filesystem::path disk = test::WindowsPath(std::filesystem::path(mounted).wstring());
+    const std::filesystem::path runFolder = disk / folder.filename();
+    std::filesystem::create_directories(runFolder / L"log");
+    FillDiskLeaving(runFolder / L"filler", 3 * 4096);
+    alerts::log_form onDisk{runFolder.wstring() + L"\\", [] { return true; }};
+    ASSERT_TRUE(onDisk.Load(96));
+    std::wstring said, flushed;
+    {
+        Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+        for (int i = 0; i < 100 && said.empty(); ++i) {
+            onDisk.AppendLogEntry(L"【建立文件】" + std::wstring(500, L'满') + L"\r\n"); // 1.5 kB in UTF-8
+            onDisk.FlushJournal(); // the failure's message box is answered before this returns
+            if (said.empty()) flushed = onDisk.Log().Text();
+        }
+    }
+    ASSERT_FALSE(said.empty()) << "the disk never filled up";
+    ASSERT_GT(flushed.size(), alerts::LogModel::Header().size()) << "the disk was full before the first entry";
+    EXPECT_NE(said.find(ui::SystemMessage(ERROR_DISK_FULL)), std::wstring::npos) << "not the real reason: " << said;
+    EXPECT_TRUE(ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
+        << "the journal is not the log up to its last whole write";
+
+    const std::filesystem::path file = runFolder / L"log" / L"full.log";
+    const alerts::SaveResult saved = alerts::SaveLogFile(file.wstring(), onDisk.Log().Text());
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.error, ui::SystemMessage(ERROR_DISK_FULL));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(file.wstring() + L".saving")) << "a fragment stayed behind";
+    onDisk.Unload(ui::UnloadMode::SessionEnding);
+    std::filesystem::remove_all(runFolder);
+}
+
+// A journal whose log file cannot be made (a folder stands at the file's temporary name) is kept whole through a
+// new run, which journals under another name; the start after recovers both, oldest first.
+TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartAfterRecoversBoth) {
+    const std::filesystem::path first = folder / L"log" / L"korimo-journal.log";
+    const std::filesystem::path second = folder / L"log" / L"korimo-journal (2).log";
+    const auto [firstLog, firstStart] = CrashedRun(L"甲\U0001F600");
+    EXPECT_TRUE(firstStart.empty());
+    const std::string firstJournal = ReadBytes(first);
+    ASSERT_EQ(firstJournal, kUtf8Mark + ui::ToCodePage(firstLog, CP_UTF8));
+
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(first.c_str(), GetFileExInfoStandard, &data));
+    SYSTEMTIME utc{}, local{};
+    FileTimeToSystemTime(&data.ftLastWriteTime, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    const std::filesystem::path block = alerts::LogPathAt(folder.wstring() + L"\\", local) + L".saving";
+    std::filesystem::create_directories(block);
+
+    const auto [secondLog, secondStart] = CrashedRun(L"乙");
+    ASSERT_EQ(secondStart.size(), 1u);
+    EXPECT_EQ(secondStart[0].journal, first.wstring());
+    EXPECT_TRUE(secondStart[0].savedTo.empty());
+    EXPECT_FALSE(secondStart[0].error.empty());
+    EXPECT_EQ(ReadBytes(first), firstJournal) << "the new run touched the journal it could not recover";
+    EXPECT_EQ(ReadBytes(second), kUtf8Mark + ui::ToCodePage(secondLog, CP_UTF8));
+
+    std::filesystem::remove(block);
+    const std::vector<alerts::JournalRecovery> recovered = log.RecoverJournals();
+    ASSERT_EQ(recovered.size(), 2u);
+    EXPECT_EQ(recovered[0].journal, first.wstring()) << "not oldest first";
+    EXPECT_EQ(recovered[1].journal, second.wstring());
+    EXPECT_EQ(ReadBytes(recovered[0].savedTo), kUtf8Mark + ui::ToCodePage(firstLog + L"\r\n", CP_UTF8));
+    EXPECT_EQ(ReadBytes(recovered[1].savedTo), ui::ToCodePage(secondLog + L"\r\n", 936)) << "GBK as it fits";
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(second));
 }
 
 TEST_F(LogPanelTest, AFailedSaveSaysSoAndKeepsTheFileItWouldHaveReplaced) {
