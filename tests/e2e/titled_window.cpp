@@ -1,8 +1,11 @@
-// A program for the end-to-end tests: opens one window titled with its first argument and ends when the
-// window is closed (so a polite taskkill ends it).
+// A program for the end-to-end tests: opens one window titled with its first argument (or, with a count as the
+// second, that many titled "<title> 1" … "<title> n") and ends when a window is closed (so a polite taskkill
+// ends it).
 #include <windows.h>
 
 #include <shellapi.h>
+
+#include <string>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int argc = 0;
@@ -16,8 +19,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     cls.hInstance = instance;
     cls.lpszClassName = L"KorimoTestTitledWindow";
     RegisterClassW(&cls);
-    CreateWindowExW(0, cls.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120, nullptr, nullptr,
-                    instance, nullptr);
+    const int count = argc > 2 ? _wtoi(argv[2]) : 0;
+    for (int i = 1; i <= (count > 0 ? count : 1); ++i) {
+        const std::wstring text = count > 0 ? std::wstring(title) + L" " + std::to_wstring(i) : std::wstring(title);
+        CreateWindowExW(0, cls.lpszClassName, text.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120,
+                        nullptr, nullptr, instance, nullptr);
+    }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     return 0;
