@@ -91,17 +91,24 @@ SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
 }
 
 namespace {
+std::uint64_t journalBytesWritten = 0;
+
 // Appends at the end, after a byte-order mark when the journal is empty; a write that does not finish is cut
 // back to the last whole one, since a fragment would end the recovered log in the middle of an entry.
 DWORD AppendWhole(HANDLE file, std::wstring_view text) {
     LARGE_INTEGER end{};
     if (!GetFileSizeEx(file, &end) || !SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) return GetLastError();
     const std::string bytes = std::string(end.QuadPart == 0 ? kUtf8Mark : "") + ui::ToCodePage(text, CP_UTF8);
-    const DWORD error = WriteAll(file, bytes);
+    DWORD error = WriteAll(file, bytes);
+    // To the disk itself, so that what the journal holds survives a crash of the system too.
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
     if (error != ERROR_SUCCESS && SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+    if (error == ERROR_SUCCESS) journalBytesWritten += bytes.size();
     return error;
 }
 } // namespace
+
+std::uint64_t JournalBytesWritten() { return journalBytesWritten; }
 
 SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh) {
     EnsureFolderOf(path);

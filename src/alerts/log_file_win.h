@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText);
 // Adds the text at the end of the journal, in UTF-8; `fresh` makes a new journal (which must not exist yet) with
 // a byte-order mark. A write that does not finish is cut back, so the journal only ever holds whole writes.
 SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh);
+// Every byte this process has given to journals so far: a journal is only ever appended to.
+std::uint64_t JournalBytesWritten();
 
 // Every journal in the log folder, left by runs that did not end in order, becomes a regular log file, oldest
 // first: each named for the time of its last write and never replacing a file. A journal that cannot be turned

@@ -87,8 +87,15 @@ void log_form::FlushViews() {
     }
 }
 
+// The journal's timer is served only when nothing else waits, so a flood of appends would hold it back: an
+// append that finds the oldest unwritten entry a period old writes the journal itself.
 void log_form::ScheduleJournal() {
-    if (journalPending_ || !IsLoaded() || !autoSaveOn_()) return;
+    if (!IsLoaded() || !autoSaveOn_()) return;
+    if (journalPending_) {
+        if (GetTickCount64() - pendingSince_ >= kJournalMs) FlushJournal();
+        return;
+    }
+    pendingSince_ = GetTickCount64();
     journalPending_ = SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr) != 0;
     if (!journalPending_) FlushJournal();
 }

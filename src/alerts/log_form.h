@@ -81,6 +81,7 @@ private:
     std::wstring journal_;          // this run's journal; empty while it has none
     std::size_t journaled_ = 0;     // how much of the log the journal holds
     bool journalPending_ = false;
+    ULONGLONG pendingSince_ = 0;    // when the oldest entry the journal lacks was appended
     bool journalFailureTold_ = false;
     bool caretToEnd_ = false;
     std::wstring appFolder_;
