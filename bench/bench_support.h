@@ -1,10 +1,11 @@
-// What the benchmarks share: the clock, the message loop run until it is empty, and the median of a series.
+// What the benchmarks share: the clock, the message loop run until it is empty, counting entries, a median.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 namespace korimo::bench {
@@ -29,6 +30,13 @@ template <class F> double Timed(int rounds, F&& body) {
     const auto start = Clock::now();
     for (int i = 0; i < rounds; ++i) body();
     return SecondsSince(start) / rounds;
+}
+
+// How many times `what` occurs in `text` (entries of a kind in the log).
+inline std::size_t Count(std::wstring_view text, std::wstring_view what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::wstring_view::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
 }
 
 inline double Median(std::vector<double> values) {

@@ -31,12 +31,6 @@ double Burst(const wchar_t* folder, int first, int count) {
     return SecondsSince(start);
 }
 
-std::size_t Count(std::wstring_view text, std::wstring_view what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::wstring_view::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
-
 } // namespace
 
 int wmain() {
