@@ -15,12 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "alerts/log_form.h"
-#include "app/tray_win.h"
 #include "bench/bench_support.h"
+#include "bench/reporting_monitor.h"
 #include "bench/target.h"
 #include "bench/windows_elsewhere.h"
-#include "procmon/pro_form.h"
 
 namespace {
 
@@ -42,22 +40,12 @@ int wmain() {
     WindowsElsewhere elsewhere;
     if (!elsewhere.Open(250, L"基准窗口 ")) return 1;
 
-    alerts::log_form log(L"C:\\", [] { return false; });
-    app::TrayIcon tray([] { return true; });
-    procmon::pro_form panel({[&](const std::wstring& title, const std::wstring& text) {
-                                 tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-                             },
-                             [&](const std::wstring& entry) { log.AppendLogEntry(entry); },
-                             [](const std::wstring&) { return procmon::Answer::LetRun; }, L"C:\\"});
-    if (!log.Load(96) || !panel.Load(96) || !tray.AddTrayIcon(panel.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION)))
-        return 1;
-    KillTimer(panel.Hwnd(), 1); // checks run here by hand only
-    ShowWindow(panel.Hwnd(), SW_SHOWNOACTIVATE);
+    ReportingMonitor monitor;
+    if (!monitor.Load()) return 1;
+    ShowWindow(monitor.panel.Hwnd(), SW_SHOWNOACTIVATE);
     Pump();
-    const auto check = [&] {
-        panel.prodo_Click();
-        Pump();
-    };
+    const auto check = [&] { monitor.Check(); };
+    const alerts::LogModel& log = monitor.log.Log();
 
     Targets targets;
     volatile int sink = 0;
@@ -84,20 +72,17 @@ int wmain() {
 
     double perNew = 0;
     const int batches = 10;
-    const std::size_t startedBefore = Count(log.Log().Text(), L"【开启进程】");
+    const std::size_t startedBefore = Count(log.Text(), L"【开启进程】");
     for (int batch = 0; batch < batches; ++batch) {
         elsewhere.Open(10, L"新窗口 " + std::to_wstring(batch) + L"-");
         const auto start = Clock::now();
         check();
         perNew += SecondsSince(start) / 10;
     }
-    log.FlushViews();
-    const std::size_t reported = Count(log.Log().Text(), L"【开启进程】") - startedBefore;
+    monitor.log.FlushViews();
+    const std::size_t reported = Count(log.Text(), L"【开启进程】") - startedBefore;
     std::printf("  check in which 10 new windows appear: %.3f ms per new window (%zu of 100 reported)\n",
                 perNew / batches * 1e3, reported);
     targets.Holds("process check: every new window reported", reported == 100);
-    tray.RemoveTrayIcon();
-    panel.Unload(ui::UnloadMode::SessionEnding);
-    log.Unload(ui::UnloadMode::SessionEnding);
     return targets.ExitCode();
 }

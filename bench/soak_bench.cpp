@@ -18,13 +18,11 @@
 #include <cstdio>
 #include <string>
 
-#include "alerts/log_form.h"
 #include "alerts/log_form_layout.h"
-#include "app/tray_win.h"
 #include "bench/bench_support.h"
+#include "bench/reporting_monitor.h"
 #include "bench/target.h"
 #include "bench/windows_elsewhere.h"
-#include "procmon/pro_form.h"
 #include "procmon/pro_form_layout.h"
 #include "procmon/window_list_win.h"
 
@@ -79,23 +77,13 @@ void SayGuiCounts(const GuiCounts& before, const GuiCounts& after) {
 int wmain() {
     SetProcessDPIAware();
     WindowsElsewhere elsewhere;
-    alerts::log_form log(L"C:\\", [] { return false; });
-    app::TrayIcon tray([] { return true; });
-    procmon::pro_form panel({[&](const std::wstring& title, const std::wstring& text) {
-                                 tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-                             },
-                             [&](const std::wstring& entry) { log.AppendLogEntry(entry); },
-                             [](const std::wstring&) { return procmon::Answer::LetRun; }, L"C:\\"});
-    if (!elsewhere.Started() || !log.Load(96) || !panel.Load(96) ||
-        !tray.AddTrayIcon(panel.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION)))
-        return 1;
-    KillTimer(panel.Hwnd(), 1); // the checks run when a round asks for them
+    ReportingMonitor monitor;
+    if (!elsewhere.Started() || !monitor.Load()) return 1;
+    alerts::log_form& log = monitor.log;
+    procmon::pro_form& panel = monitor.panel;
     Button_SetCheck(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_1), BST_UNCHECKED); // no prompts
     Button_SetCheck(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_2), BST_CHECKED);   // close notices
-    const auto check = [&] {
-        panel.prodo_Click();
-        Pump();
-    };
+    const auto check = [&] { monitor.Check(); };
 
     const int rounds = 20, perRound = 100;
     std::printf("soak: %d rounds of %d titled windows of another program opened and closed\n", rounds, perRound);
@@ -142,8 +130,5 @@ int wmain() {
     targets.Holds("soak: both views hold the whole log",
                   ViewText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT)) == log.Log().Text() &&
                       ViewText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)) == log.Log().Text());
-    tray.RemoveTrayIcon();
-    panel.Unload(ui::UnloadMode::SessionEnding);
-    log.Unload(ui::UnloadMode::SessionEnding);
     return targets.ExitCode();
 }
