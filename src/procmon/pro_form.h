@@ -28,6 +28,7 @@ public:
     void protextt_Change();  // the period follows the box
 
     unsigned PeriodMs() const { return periodMs_; }
+    const ProcessCheck& Check() const { return check_; }
 
 protected:
     ui::PanelInfo Info() const override;

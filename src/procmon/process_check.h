@@ -84,6 +84,10 @@ public:
     bool Run(CheckPlatform& platform);
 
     bool IsRunning() const { return running_; }
+    // What the check holds between two checks: the processes remembered for windows, the two title lists.
+    std::size_t Remembered() const { return known_.size(); }
+    std::size_t TitlesNow() const { return current_.size(); }
+    std::size_t TitlesBefore() const { return previous_.size(); }
 
 private:
     // False when the question was withdrawn: the check ends there.
