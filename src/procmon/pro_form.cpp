@@ -11,18 +11,14 @@ namespace korimo::procmon {
 
 namespace {
 constexpr UINT_PTR kProTimer = 1;
-
-std::wstring ListText(const std::vector<WindowEntry>& list) {
-    std::wstring text;
-    for (const WindowEntry& entry : list) text += entry.title + L"\r\n";
-    return text;
-}
 } // namespace
 
 ui::PanelInfo pro_form::Info() const { return {L"Korimo.pro_form", L"进程监视", kProWidthTwips, kProHeightTwips}; }
 
 void pro_form::OnLoad() {
     for (const ui::ControlSpec& entry : ProControls()) CreateControl(entry);
+    for (int id : {IDC_PRO_PROTEXT0, IDC_PRO_PROTEXT1}) // the default limit would silently cut long lists
+        SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
     SetWindowPos(Control(IDC_PRO_PICTURE1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (int id : {IDC_PRO_CHECK2_0, IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_0, IDC_PRO_CHECK1_1, IDC_PRO_CHECK1_2})
         Button_SetCheck(Control(id), BST_CHECKED);
@@ -46,21 +42,59 @@ CheckSettings pro_form::Settings() {
     return settings;
 }
 
-// The list box and the two list texts show what the check saw; they are rewritten only when it changed, so
-// that a check with nothing new costs little more than the walk itself.
+namespace {
+// The entries of a list that a new list replaces, as one run: what both keep at their start and at their end
+// stays where it is.
+struct Span {
+    std::size_t first, removed, added;
+};
+Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
+    std::size_t head = 0, tail = 0;
+    while (head < from.size() && head < to.size() && from[head] == to[head]) ++head;
+    while (tail < from.size() - head && tail < to.size() - head &&
+           from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
+        ++tail;
+    return {head, from.size() - head - tail, to.size() - head - tail};
+}
+
+std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines) {
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < lines; ++i) offset += list[i].title.size() + 2;
+    return offset;
+}
+
+// An edit control that shows ListText(from) is made to show ListText(to) by replacing the lines between.
+void ReplaceLines(HWND edit, const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
+    const Span span = ChangedSpan(from, to);
+    std::wstring lines;
+    for (std::size_t i = span.first; i < span.first + span.added; ++i) lines += to[i].title + L"\r\n";
+    SendMessageW(edit, EM_SETSEL, TextOffset(from, span.first), TextOffset(from, span.first + span.removed));
+    SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lines.c_str()));
+}
+
+void ReplaceItems(HWND list, const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
+    const Span span = ChangedSpan(from, to);
+    for (std::size_t i = 0; i < span.removed; ++i) ListBox_DeleteString(list, static_cast<int>(span.first));
+    for (std::size_t i = span.first; i < span.first + span.added; ++i) {
+        const int index = ListBox_InsertString(list, static_cast<int>(i), to[i].title.c_str());
+        ListBox_SetItemData(list, index, static_cast<LPARAM>(to[i].window));
+    }
+}
+} // namespace
+
+// The list box and the two list texts show what the check saw; only what changed is rewritten, so that a check
+// with nothing new costs little more than the walk itself, and one in which a title changed (a clock in a
+// title) little more than that.
 void pro_form::ShowList(const std::vector<WindowEntry>& windows) {
     if (!IsLoaded() || windows == shownList_) return;
     HWND list = Control(IDC_PRO_PROCESS);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ListBox_ResetContent(list);
-    for (const WindowEntry& entry : windows) {
-        const int index = ListBox_AddString(list, entry.title.c_str());
-        ListBox_SetItemData(list, index, static_cast<LPARAM>(entry.window));
-    }
+    ReplaceItems(list, shownList_, windows);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    SetWindowTextW(Control(IDC_PRO_PROTEXT0), ListText(shownList_).c_str());
-    SetWindowTextW(Control(IDC_PRO_PROTEXT1), ListText(windows).c_str());
-    shownList_ = windows;
+    InvalidateRect(list, nullptr, TRUE);
+    ReplaceLines(Control(IDC_PRO_PROTEXT0), shownBefore_, shownList_);
+    ReplaceLines(Control(IDC_PRO_PROTEXT1), shownList_, windows);
+    shownBefore_ = std::exchange(shownList_, windows);
 }
 
 std::vector<WindowEntry> pro_form::ListWindows() {

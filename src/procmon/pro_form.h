@@ -53,7 +53,8 @@ private:
 
     ProcessMonitorServices services_;
     ProcessCheck check_;
-    std::vector<WindowEntry> shownList_;
+    std::vector<WindowEntry> shownList_;   // what the list box and proText1 show
+    std::vector<WindowEntry> shownBefore_; // what proText0 shows: the list before
     unsigned periodMs_ = 0;
 };
 

@@ -2,6 +2,10 @@
 // batch file that closes a program, under Wine with code page 936.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <windowsx.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -178,6 +182,34 @@ TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
     {
         SetWindowTextW(box, typed);
         EXPECT_EQ(panel.PeriodMs(), period) << std::wstring(typed).size();
+    }
+
+    // The list box and the two list texts follow the desktop, rewritten only where it changed: after a window
+    // opens, is retitled and loses its title, they hold what a rebuild from scratch would.
+    const auto text = [](const std::vector<procmon::WindowEntry>& list) {
+        std::wstring all;
+        for (const auto& entry : list) all += entry.title + L"\r\n";
+        return all;
+    };
+    Windows windows;
+    HWND clock = windows.Add(L"时钟 10:00:00");
+    std::vector<procmon::WindowEntry> before;
+    for (const auto change : {+[](HWND) {}, +[](HWND w) { SetWindowTextW(w, L"时钟 10:00:01"); },
+                              +[](HWND w) { SetWindowTextW(w, L""); }}) {
+        change(clock);
+        panel.cmdRefresh_Click();
+        const auto now = procmon::GetOpenWindowNames();
+        HWND list = GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROCESS);
+        ASSERT_EQ(ListBox_GetCount(list), static_cast<int>(now.size()));
+        for (int i = 0; i < ListBox_GetCount(list); ++i) {
+            std::wstring item(static_cast<size_t>(ListBox_GetTextLen(list, i)), L'\0');
+            ListBox_GetText(list, i, item.data());
+            EXPECT_EQ(item, now[i].title);
+            EXPECT_EQ(static_cast<std::uintptr_t>(ListBox_GetItemData(list, i)), now[i].window);
+        }
+        EXPECT_EQ(test::ControlText(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXT1)), text(now));
+        if (!before.empty()) EXPECT_EQ(test::ControlText(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXT0)), text(before));
+        before = now;
     }
     panel.Unload();
 }
