@@ -157,7 +157,12 @@ void log_form::AppendToView(HWND view, const std::wstring& pending) {
 
 bool log_form::WordWrap() const { return Button_GetCheck(Control(IDC_LOG_CHECK1)) == BST_CHECKED; }
 
-void log_form::Check1_Click() { ShowWindow(View(true), WordWrap() ? SW_SHOW : SW_HIDE); }
+// The wrapped view lies over the other; the one it covers is hidden too, so that appends to it cost what an
+// append to a hidden edit control costs, not a repaint that nobody sees.
+void log_form::Check1_Click() {
+    ShowWindow(View(true), WordWrap() ? SW_SHOW : SW_HIDE);
+    ShowWindow(View(false), WordWrap() ? SW_HIDE : SW_SHOW);
+}
 
 LOGFONTW log_form::ViewFont() const {
     LOGFONTW font{};

@@ -259,6 +259,30 @@ TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartA
     EXPECT_FALSE(std::filesystem::exists(second));
 }
 
+// At the end of a session whose save cannot be written, the journal stays, holding the whole log, for the
+// next start to recover.
+TEST_F(LogPanelTest, WhenNoSaveSucceedsAtTheEndTheJournalStaysWithTheWholeLog) {
+    autoSave = true;
+    log.AppendLogEntry(L"【建立文件】留下\r\n");
+    log.FlushJournal();
+    log.AppendLogEntry(L"【删除文件】最后一条\r\n"); // not in the journal yet
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME at{};
+    SystemTimeToFileTime(&now, &at);
+    for (int minute = 0; minute < 2; ++minute) { // this minute's name and the next one's are blocked
+        ULARGE_INTEGER t{{at.dwLowDateTime, at.dwHighDateTime}};
+        t.QuadPart += minute * 60ull * 10000000ull;
+        const FILETIME when{t.LowPart, t.HighPart};
+        SYSTEMTIME local{};
+        FileTimeToSystemTime(&when, &local);
+        std::filesystem::create_directories(alerts::LogPathAt(folder.wstring() + L"\\", local) + L".saving");
+    }
+    const std::wstring text = log.Log().Text();
+    log.Unload(ui::UnloadMode::SessionEnding);
+    EXPECT_EQ(ReadBytes(folder / L"log" / L"korimo-journal.log"), kUtf8Mark + ui::ToCodePage(text, CP_UTF8));
+}
+
 TEST_F(LogPanelTest, AFailedSaveSaysSoAndKeepsTheFileItWouldHaveReplaced) {
     std::ofstream(folder / L"blocker") << "a file where the folder should be";
     const alerts::SaveResult result = alerts::SaveLogFile((folder / L"blocker" / L"x.log").wstring(), L"text");
@@ -356,6 +380,23 @@ TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
         log.Picture2_Click();
     }
     EXPECT_EQ(log.BackColour(), RGB(250, 240, 200));
+    // A font chosen in its dialog goes to both views.
+    const LONG heightBefore = log.ViewFont().lfHeight;
+    {
+        Answerer pick(L"#32770", L"设置字体'", [](HWND dialog) {
+            SetDlgItemTextW(dialog, 0x472, L"26"); // the size box
+            Sleep(100);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        log.Command2_Click();
+        EXPECT_TRUE(pick.Acted());
+    }
+    EXPECT_NE(log.ViewFont().lfHeight, heightBefore) << "the chosen size was not taken";
+    for (bool wrapped : {false, true}) {
+        LOGFONTW used{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(View(wrapped), WM_GETFONT, 0, 0)), sizeof(used), &used);
+        EXPECT_EQ(used.lfHeight, log.ViewFont().lfHeight) << "a view does not use the chosen font";
+    }
     // The views and the swatch paint with it: read a pixel of each.
     SendMessageW(View(true), EM_SETSEL, 0, 0);
     UpdateWindow(log.Hwnd());
