@@ -384,8 +384,7 @@ TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
     const LONG heightBefore = log.ViewFont().lfHeight;
     {
         Answerer pick(L"#32770", L"设置字体'", [](HWND dialog) {
-            SetDlgItemTextW(dialog, 0x472, L"26"); // the size box
-            Sleep(100);
+            SetDlgItemTextW(dialog, 0x472, L"26"); // the size box, set before OK is pressed
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
         log.Command2_Click();
