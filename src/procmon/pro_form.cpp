@@ -43,26 +43,6 @@ CheckSettings pro_form::Settings() {
 }
 
 namespace {
-// The entries of a list that a new list replaces, as one run: what both keep at their start and at their end
-// stays where it is.
-struct Span {
-    std::size_t first, removed, added;
-};
-Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
-    std::size_t head = 0, tail = 0;
-    while (head < from.size() && head < to.size() && from[head] == to[head]) ++head;
-    while (tail < from.size() - head && tail < to.size() - head &&
-           from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
-        ++tail;
-    return {head, from.size() - head - tail, to.size() - head - tail};
-}
-
-std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines) {
-    std::size_t offset = 0;
-    for (std::size_t i = 0; i < lines; ++i) offset += list[i].title.size() + 2;
-    return offset;
-}
-
 // An edit control that shows ListText(from) is made to show ListText(to) by replacing the lines between.
 void ReplaceLines(HWND edit, const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
     const Span span = ChangedSpan(from, to);

@@ -44,6 +44,21 @@ TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::
     return changes;
 }
 
+Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to) {
+    std::size_t head = 0, tail = 0;
+    while (head < from.size() && head < to.size() && from[head] == to[head]) ++head;
+    while (tail < from.size() - head && tail < to.size() - head &&
+           from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
+        ++tail;
+    return {head, from.size() - head - tail, to.size() - head - tail};
+}
+
+std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines) {
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < lines; ++i) offset += list[i].title.size() + 2;
+    return offset;
+}
+
 void ProcessCheck::Baseline(CheckPlatform& platform) {
     previous_.clear();
     current_ = platform.ListWindows();

@@ -75,6 +75,16 @@ struct TitleChanges {
 };
 TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::vector<WindowEntry>& current);
 
+// The entries of a list that a new list replaces, as one run: what both keep at their start and at their end
+// stays where it is. The process panel rewrites only this run.
+struct Span {
+    std::size_t first, removed, added;
+};
+Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowEntry>& to);
+
+// Where line `lines` begins in the text of a list, every title followed by CR LF.
+std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines);
+
 class ProcessCheck {
 public:
     // The load step: the first list is the baseline, reported nowhere.
