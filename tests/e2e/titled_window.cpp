@@ -1,6 +1,6 @@
 // A program for the end-to-end tests: opens one window titled with its first argument (or, with a count as the
-// second, that many titled "<title> 1" … "<title> n") and ends when a window is closed (so a polite taskkill
-// ends it).
+// second, that many titled "<title> 1" … "<title> n", one every 10 ms) and ends when a window is closed (so a
+// polite taskkill ends it).
 #include <windows.h>
 
 #include <shellapi.h>
@@ -24,6 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const std::wstring text = count > 0 ? std::wstring(title) + L" " + std::to_wstring(i) : std::wstring(title);
         CreateWindowExW(0, cls.lpszClassName, text.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120,
                         nullptr, nullptr, instance, nullptr);
+        if (count > 0) Sleep(10); // a stream of windows over about three seconds, seen by several checks
     }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
