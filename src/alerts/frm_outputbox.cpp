@@ -100,14 +100,22 @@ void Frm_Outputbox::RunModal() {
     waiting_ = false;
 }
 
-void Frm_Outputbox::OnTimer(UINT_PTR id) {
-    if (id != kTimer1) return;
+void Frm_Outputbox::Timer1_Timer() {
     const std::wstring shown = CountdownTick(Ot, Ov, Ovalue);
     SetWindowTextW(Control(IDC_OUT_TIME), shown.c_str());
 }
 
-void Frm_Outputbox::OnCommand(int id, int code) {
-    if (code == BN_CLICKED && id >= IDC_OUT_COMMAND1 && id <= IDC_OUT_COMMAND3) Ovalue = static_cast<std::int16_t>(id - IDC_OUT_COMMAND1 + 1);
+void Frm_Outputbox::Command_Click(int index) { Ovalue = static_cast<std::int16_t>(index + 1); }
+
+std::span<const ui::CommandBinding> Frm_Outputbox::Commands() const {
+    static constexpr ui::CommandBinding kCommands[]{
+        ui::OnEach<&Frm_Outputbox::Command_Click>(IDC_OUT_COMMAND1, IDC_OUT_COMMAND3)};
+    return kCommands;
+}
+
+std::span<const ui::TimerBinding> Frm_Outputbox::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&Frm_Outputbox::Timer1_Timer>(kTimer1)};
+    return kTimers;
 }
 
 COLORREF Frm_Outputbox::ControlTextColour(HWND control) const {

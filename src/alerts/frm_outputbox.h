@@ -41,8 +41,10 @@ private:
     void RunModal();
     void DisableOtherWindows();
     void EndModal();
-    void OnTimer(UINT_PTR id) override;
-    void OnCommand(int id, int code) override;
+    std::span<const ui::CommandBinding> Commands() const override;
+    std::span<const ui::TimerBinding> Timers() const override;
+    void Command_Click(int index); // Command1 to Command3: the answer is the button's number
+    void Timer1_Timer();           // the countdown
 
     bool waiting_ = false;
     std::vector<HWND> disabled_; // the program's windows the question disabled

@@ -312,21 +312,19 @@ void log_form::OnUnload(ui::UnloadMode mode) {
         FlushJournal();
 }
 
-void log_form::OnTimer(UINT_PTR id) {
-    if (id == kViewTimer) FlushViews();
-    if (id == kJournalTimer) FlushJournal();
+std::span<const ui::CommandBinding> log_form::Commands() const {
+    static constexpr ui::CommandBinding kCommands[]{
+        ui::On<&log_form::Command1_Click>(IDC_LOG_COMMAND1), ui::On<&log_form::Command2_Click>(IDC_LOG_COMMAND2),
+        ui::On<&log_form::Picture1_Click>(IDC_LOG_PICTURE1), ui::On<&log_form::Picture2_Click>(IDC_LOG_PICTURE2),
+        ui::On<&log_form::Check1_Click>(IDC_LOG_CHECK1),
+    };
+    return kCommands;
 }
 
-void log_form::OnCommand(int id, int code) {
-    if (code != BN_CLICKED) return; // STN_CLICKED too: both are 0
-    switch (id) {
-    case IDC_LOG_COMMAND1: Command1_Click(); break;
-    case IDC_LOG_COMMAND2: Command2_Click(); break;
-    case IDC_LOG_PICTURE1: Picture1_Click(); break;
-    case IDC_LOG_PICTURE2: Picture2_Click(); break;
-    case IDC_LOG_CHECK1: Check1_Click(); break;
-    default: break;
-    }
+std::span<const ui::TimerBinding> log_form::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&log_form::FlushViews>(kViewTimer),
+                                                ui::Every<&log_form::FlushJournal>(kJournalTimer)};
+    return kTimers;
 }
 
 } // namespace korimo::alerts

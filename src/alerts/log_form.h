@@ -56,8 +56,8 @@ protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    void OnCommand(int id, int code) override;
-    void OnTimer(UINT_PTR id) override;
+    std::span<const ui::CommandBinding> Commands() const override;
+    std::span<const ui::TimerBinding> Timers() const override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
 
 private:

@@ -71,11 +71,6 @@ procmon::Answer App::Ask(const std::wstring& message) {
     return AnswerFromPopup(alert.Ovalue);
 }
 
-App::~App() {
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-}
-
 int App::Main() {
     SingleInstance instance(InstanceKey(ui::ModulePath()));
     if (instance.AlreadyRunning()) {
@@ -91,11 +86,11 @@ int App::Main() {
 
 bool App::LoadMainWindow() {
     dpi_ = ui::ScreenDpi();
-    bigIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
+    bigIcon_.Reset(LoadProgramIcon(GetSystemMetrics(SM_CXICON)));
+    smallIcon_.Reset(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON)));
+    if (!main_.Load(dpi_, bigIcon_.Get(), smallIcon_.Get())) return false;
 
-    tray_.AddTrayIcon(main_.Hwnd(), smallIcon_);
+    tray_.AddTrayIcon(main_.Hwnd(), smallIcon_.Get());
     // Journals left behind by runs that did not end in order become log files before anything is logged.
     const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(appFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.

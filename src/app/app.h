@@ -23,7 +23,6 @@ inline constexpr DWORD kClosePauseMs = 1000;
 class App final : public MainWindowHost {
 public:
     App();
-    ~App();
 
     // The start-up procedure: returns the process's exit code.
     int Main();
@@ -45,8 +44,8 @@ private:
 
     std::wstring appFolder_;
     int dpi_ = 96;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    ui::Icon bigIcon_;
+    ui::Icon smallIcon_;
     TrayIcon tray_;
     procmon::pro_form pro_;
     filemon::dir_form dir_;

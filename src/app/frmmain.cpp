@@ -18,7 +18,7 @@ constexpr wchar_t kNoticeTitle[] = L"提示：";
 constexpr COLORREF kFaceText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
 
-const ui::ControlSpec& LayoutEntry(std::wstring_view name) { return *ui::FindControl(MainControls(), name); }
+const ui::ControlSpec& LayoutEntry(int id) { return *ui::FindControl(MainControls(), id); }
 } // namespace
 
 frmmain::frmmain(TrayIcon& tray, Panels panels, MainWindowHost& host, std::wstring programPath)
@@ -97,52 +97,41 @@ bool frmmain::MakePgmStartWithWin(const std::wstring& PgmLbl, const std::wstring
 }
 
 bool frmmain::WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data) {
-    HKEY opened = nullptr;
-    if (RegCreateKeyExW(hive, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    ui::RegistryKey opened;
+    if (RegCreateKeyExW(hive, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Receive(), nullptr) != ERROR_SUCCESS)
         return false;
     const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-    const LSTATUS status =
-        RegSetValueExW(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes);
-    RegCloseKey(opened);
-    return status == ERROR_SUCCESS;
+    return RegSetValueExW(opened.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          bytes) == ERROR_SUCCESS;
 }
 
-void frmmain::OnCommand(int id, int code) {
-    switch (id) {
-    case IDC_COMMAND1:
-    case IDC_COMMAND2:
-    case IDC_COMMAND3:
-        if (code == BN_CLICKED) OpenPanel(static_cast<std::size_t>(id - IDC_COMMAND1));
-        break;
-    case IDC_COMMAND4:
-        if (code == BN_CLICKED) Command4_Click();
-        break;
-    case IDC_COMMAND5:
-    case IDC_COMMAND6:
-        if (code == BN_CLICKED) MessageBoxW(Hwnd(), L"有待制作", kMainTitle, MB_OK);
-        break;
-    case IDC_LABEL1:
-        if (code == STN_CLICKED) host_.ShowAbout();
-        break;
-    case IDC_CHECK1_0:
-    case IDC_CHECK1_1:
-    case IDC_CHECK1_2:
-        if (code != BN_CLICKED) break;
-        Check1_Click(id - IDC_CHECK1_0);
-        if (id == IDC_CHECK1_2) host_.AutoSaveSwitched(AutoSaveLogOn());
-        break;
-    default:
-        break;
-    }
+std::span<const ui::CommandBinding> frmmain::Commands() const {
+    static constexpr ui::CommandBinding kCommands[]{
+        ui::OnEach<&frmmain::OpenPanel>(IDC_COMMAND1, IDC_COMMAND3),
+        ui::On<&frmmain::Command4_Click>(IDC_COMMAND4),
+        ui::OnEach<&frmmain::NotYetMade_Click>(IDC_COMMAND5, IDC_COMMAND6),
+        ui::On<&frmmain::Label1_Click>(IDC_LABEL1, STN_CLICKED),
+        ui::OnEach<&frmmain::Check1_Click>(IDC_CHECK1_0, IDC_CHECK1_2),
+        ui::On<&frmmain::AutoSave_Click>(IDC_CHECK1_2),
+    };
+    return kCommands;
 }
+
+void frmmain::NotYetMade_Click() { MessageBoxW(Hwnd(), L"有待制作", kMainTitle, MB_OK); }
+
+void frmmain::Label1_Click() { host_.ShowAbout(); }
+
+void frmmain::AutoSave_Click() { host_.AutoSaveSwitched(AutoSaveLogOn()); }
+
+void frmmain::Image1_Click() { host_.CloseProgram(CloseReason::CloseImage); }
 
 void frmmain::OnSize(WPARAM state) {
     if (state == SIZE_MINIMIZED) ShowWindow(Hwnd(), SW_HIDE);
 }
 
 const ui::ControlSpec* frmmain::ImageAt(int x, int y) const {
-    for (const wchar_t* name : {L"Image1", L"Image2"}) {
-        const ui::ControlSpec& entry = LayoutEntry(name);
+    for (int id : {IDC_IMAGE1, IDC_IMAGE2}) {
+        const ui::ControlSpec& entry = LayoutEntry(id);
         if (ControlPixels(entry).Contains(x, y)) return &entry;
     }
     return nullptr;
@@ -167,8 +156,8 @@ void frmmain::OnLeftButtonUp(int x, int y) {
     if (!pressed) return;
     ReleaseCapture();
     if (ImageAt(x, y) != pressed) return;
-    if (pressed->name == L"Image1")
-        host_.CloseProgram(CloseReason::CloseImage);
+    if (pressed->id == IDC_IMAGE1)
+        Image1_Click();
     else
         Image2_Click();
 }
@@ -247,8 +236,8 @@ void frmmain::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
     FillRect(dc, &line, rule.Get());
 
     const int thickness = s(30) > 1 ? s(30) : 2;
-    const ui::PixelRect minimise = ControlPixels(LayoutEntry(L"Image2"));
-    const ui::PixelRect close = ControlPixels(LayoutEntry(L"Image1"));
+    const ui::PixelRect minimise = ControlPixels(LayoutEntry(IDC_IMAGE2));
+    const ui::PixelRect close = ControlPixels(LayoutEntry(IDC_IMAGE1));
     ui::DrawMinimiseMark(dc, RECT{minimise.left, minimise.top, minimise.right(), minimise.bottom()}, kFaceText,
                          thickness);
     ui::DrawCloseMark(dc, RECT{close.left, close.top, close.right(), close.bottom()}, kFaceText, thickness);

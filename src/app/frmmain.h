@@ -55,7 +55,7 @@ public:
 
     void Image2_Click(); // minimise to the tray
     void Command4_Click(); // collapse the panels
-    void OpenPanel(std::size_t index); // Command1..3
+    void OpenPanel(std::size_t index); // Command1..3: 0 opens pro_form, 1 dir_form, 2 log_form
     void RestoreFromTray();
     void DockPanels();
 
@@ -66,7 +66,11 @@ protected:
     COLORREF ControlTextColour(HWND control) const override;
 
 private:
-    void OnCommand(int id, int code) override;
+    std::span<const ui::CommandBinding> Commands() const override;
+    void NotYetMade_Click(); // Command5, Command6
+    void Label1_Click();     // the about box
+    void AutoSave_Click();   // after Check1(2)
+    void Image1_Click();     // the close mark: the program ends
     static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);

@@ -19,8 +19,8 @@ constexpr std::array<ControlSpec, 12> kControls{{
     {L"Check1(1)", ControlKind::CheckBox, L"开机时启动", 240, 1920, 2415, 255, IDC_CHECK1_1},
     {L"Check1(2)", ControlKind::CheckBox, L"自动保存日志", 240, 2280, 2415, 255, IDC_CHECK1_2},
     {L"Label1", ControlKind::Label, L"Velmora 作品", 8160, 4320, 1335, 255, IDC_LABEL1},
-    {L"Image2", ControlKind::ImageArea, L"", 8760, 0, 255, 255, 0},
-    {L"Image1", ControlKind::ImageArea, L"", 9120, 0, 255, 255, 0},
+    {L"Image2", ControlKind::ImageArea, L"", 8760, 0, 255, 255, IDC_IMAGE2},
+    {L"Image1", ControlKind::ImageArea, L"", 9120, 0, 255, 255, IDC_IMAGE1},
 }};
 } // namespace
 

@@ -21,6 +21,8 @@ enum MainControlId : int {
     IDC_CHECK1_1,       // 开机时启动
     IDC_CHECK1_2,       // 自动保存日志
     IDC_LABEL1,         // credits
+    IDC_IMAGE1,         // the close mark: a click area on the face, no window
+    IDC_IMAGE2,         // the minimise mark: likewise
 };
 
 // In keyboard order: Command1..Command6, then Check1(0)..Check1(2).

@@ -120,14 +120,19 @@ void dir_form::Check1_Click() {
     ShowWindow(Control(IDC_DIR_OPTION1_1), show);
 }
 
-void dir_form::OnTimer(UINT_PTR id) {
-    if (id == kFlashTimer) tmrFlashMe_Timer();
+// Any box that changes is read with the others, after its own handler.
+std::span<const ui::CommandBinding> dir_form::Commands() const {
+    static constexpr ui::CommandBinding kCommands[]{
+        ui::On<&dir_form::Check1_Click>(IDC_DIR_CHECK1_0),
+        ui::On<&dir_form::Check1_Click>(IDC_DIR_CHECK1_3),
+        ui::OnEach<&dir_form::ReadSettings>(IDC_DIR_CHECK1_0, IDC_DIR_CHECK2_0 + static_cast<int>(kSwitchCount) - 1),
+    };
+    return kCommands;
 }
 
-void dir_form::OnCommand(int id, int code) {
-    if (code != BN_CLICKED) return;
-    if (id == IDC_DIR_CHECK1_0 || id == IDC_DIR_CHECK1_3) Check1_Click();
-    ReadSettings();
+std::span<const ui::TimerBinding> dir_form::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&dir_form::tmrFlashMe_Timer>(kFlashTimer)};
+    return kTimers;
 }
 
 void dir_form::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {

@@ -39,8 +39,8 @@ protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    void OnCommand(int id, int code) override;
-    void OnTimer(UINT_PTR id) override;
+    std::span<const ui::CommandBinding> Commands() const override;
+    std::span<const ui::TimerBinding> Timers() const override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
 
 private:

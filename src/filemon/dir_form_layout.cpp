@@ -18,7 +18,7 @@ std::vector<ui::ControlSpec> Build() {
     std::vector<ui::ControlSpec> controls{
         {L"Label2", ControlKind::Label, L"【显示方式设置】", 120, 120, 2400, 255, IDC_DIR_LABEL2},
         {L"Check1(0)", ControlKind::CheckBox, L"显示详细信息", 240, 360, 2160, 255, IDC_DIR_CHECK1_0},
-        {L"Option1(0)", ControlKind::OptionButton, L"显示名字", 480, 600, 1920, 255, IDC_DIR_OPTION1_0},
+        {L"Option1(0)", ControlKind::OptionButton, L"显示名字", 480, 600, 1920, 255, IDC_DIR_OPTION1_0, true, true},
         {L"Option1(1)", ControlKind::OptionButton, L"显示路径", 480, 840, 1920, 255, IDC_DIR_OPTION1_1},
         {L"Check1(3)", ControlKind::CheckBox, L"不重复显示", 240, 1080, 2160, 255, IDC_DIR_CHECK1_3},
         {L"Label1", ControlKind::Label, L"【提示内容设置】", 120, 1440, 2400, 255, IDC_DIR_LABEL1},

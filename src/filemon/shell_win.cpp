@@ -41,9 +41,9 @@ LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 }
 } // namespace
 
-LPITEMIDLIST GetSpecialFolderPidl(HWND owner, int folder) {
-    LPITEMIDLIST item = nullptr;
-    if (SHGetSpecialFolderLocation(owner, folder, &item) != S_OK) return nullptr;
+ItemIdList GetSpecialFolderPidl(HWND owner, int folder) {
+    ItemIdList item;
+    if (SHGetSpecialFolderLocation(owner, folder, item.Receive()) != S_OK) item.Reset();
     return item;
 }
 
@@ -66,22 +66,17 @@ bool ShellRegistration::RegisterShellNotify(HWND window) {
     if (id_ != 0) return false;
     watched_ = GetSpecialFolderPidl(nullptr, CSIDL_DESKTOP);
     if (!watched_) return false;
-    SHChangeNotifyEntry entry{watched_, TRUE};
+    SHChangeNotifyEntry entry{watched_.Get(), TRUE};
     id_ = SHChangeNotifyRegister(window, 0x00FF, static_cast<LONG>(0xFFFFFFFF), WM_CHANGE_NOTIFY, 1, &entry);
-    if (id_ == 0) { // refused: the desktop item is of no further use
-        CoTaskMemFree(watched_);
-        watched_ = nullptr;
-        return false;
-    }
-    return true;
+    if (id_ == 0) watched_.Reset(); // refused: the desktop item is of no further use
+    return id_ != 0;
 }
 
 bool ShellRegistration::UnregisterShellNotify() {
     if (id_ == 0) return false;
     if (!SHChangeNotifyDeregister(id_)) return false;
     id_ = 0;
-    CoTaskMemFree(watched_);
-    watched_ = nullptr;
+    watched_.Reset();
     return true;
 }
 

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "ui/handle.h"
+
 // <windowsx.h> has a macro of this name; the hook below is ours.
 #ifdef SubclassWindow
 #undef SubclassWindow
@@ -18,8 +20,11 @@ namespace korimo::filemon {
 // The message the shell posts for every change: wParam points at the two item pointers, lParam is the event.
 inline constexpr UINT WM_CHANGE_NOTIFY = 0x0401;
 
-// The item of a special folder (CSIDL_DESKTOP: the desktop), owned by the caller; null on failure.
-LPITEMIDLIST GetSpecialFolderPidl(HWND owner, int folder);
+// A shell item list from the shell's allocator, freed with it.
+using ItemIdList = ui::Owned<LPITEMIDLIST, &CoTaskMemFree>;
+
+// The item of a special folder (CSIDL_DESKTOP: the desktop); none on failure.
+ItemIdList GetSpecialFolderPidl(HWND owner, int folder);
 std::wstring GetDisplayNameFromPidl(LPCITEMIDLIST item);
 std::wstring GetPathFromPidl(LPCITEMIDLIST item);
 
@@ -39,7 +44,7 @@ public:
 
 private:
     ULONG id_ = 0;
-    LPITEMIDLIST watched_ = nullptr;
+    ItemIdList watched_;
 };
 
 // Receives the notifications of a hooked window.

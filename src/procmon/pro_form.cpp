@@ -143,27 +143,23 @@ void pro_form::protextt_Change() {
     SetPeriod(ParsePeriod(text).milliseconds);
 }
 
-void pro_form::OnTimer(UINT_PTR id) {
-    if (id == kProTimer && Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
+void pro_form::proTimer_Timer() {
+    if (Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
 }
 
-void pro_form::OnCommand(int id, int code) {
-    switch (id) {
-    case IDC_PRO_PRODO:
-        if (code == BN_CLICKED) prodo_Click();
-        break;
-    case IDC_PRO_CMDREFRESH:
-        if (code == BN_CLICKED) cmdRefresh_Click();
-        break;
-    case IDC_PRO_PROCESS:
-        if (code == LBN_SELCHANGE) process_Click();
-        break;
-    case IDC_PRO_PROTEXTT:
-        if (code == EN_CHANGE) protextt_Change();
-        break;
-    default:
-        break;
-    }
+std::span<const ui::CommandBinding> pro_form::Commands() const {
+    static constexpr ui::CommandBinding kCommands[]{
+        ui::On<&pro_form::prodo_Click>(IDC_PRO_PRODO),
+        ui::On<&pro_form::cmdRefresh_Click>(IDC_PRO_CMDREFRESH),
+        ui::On<&pro_form::process_Click>(IDC_PRO_PROCESS, LBN_SELCHANGE),
+        ui::On<&pro_form::protextt_Change>(IDC_PRO_PROTEXTT, EN_CHANGE),
+    };
+    return kCommands;
+}
+
+std::span<const ui::TimerBinding> pro_form::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&pro_form::proTimer_Timer>(kProTimer)};
+    return kTimers;
 }
 
 } // namespace korimo::procmon

@@ -34,8 +34,8 @@ protected:
     ui::PanelInfo Info() const override;
     void OnLoad() override;
     void OnUnload(ui::UnloadMode mode) override;
-    void OnCommand(int id, int code) override;
-    void OnTimer(UINT_PTR id) override;
+    std::span<const ui::CommandBinding> Commands() const override;
+    std::span<const ui::TimerBinding> Timers() const override;
 
 private:
     // CheckPlatform
@@ -50,6 +50,7 @@ private:
     void ShowDetails(const ProcessInfo& info);
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
+    void proTimer_Timer();
 
     ProcessMonitorServices services_;
     ProcessCheck check_;

@@ -46,7 +46,7 @@ HWND FaceWindow::CreateControl(const ControlSpec& entry) {
         break;
     case ControlKind::OptionButton:
         cls = L"BUTTON";
-        style |= BS_AUTORADIOBUTTON | WS_TABSTOP | (entry.name.ends_with(L"(0)") ? WS_GROUP : 0);
+        style |= BS_AUTORADIOBUTTON | WS_TABSTOP | (entry.startsGroup ? WS_GROUP : 0);
         break;
     case ControlKind::Frame:
         style |= SS_SUNKEN | WS_CLIPSIBLINGS; // the controls on it stay visible when it repaints
@@ -72,30 +72,23 @@ void FaceWindow::EnsureFace() {
     const SIZE size{client.right, client.bottom};
     if (face_ && size.cx == faceSize_.cx && size.cy == faceSize_.cy) return;
     faceSize_ = size;
-    HDC screen = GetDC(Hwnd());
-    face_.Reset(CreateCompatibleBitmap(screen, size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1));
-    HDC memory = CreateCompatibleDC(screen);
     {
-        SelectIn useBitmap(memory, face_.Get());
-        PaintFace(memory, Scale{dpi_}, size);
+        const WindowDc screen(Hwnd());
+        face_.Reset(CreateCompatibleBitmap(screen.Get(), size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1));
+        const MemoryDc memory(CreateCompatibleDC(screen.Get()));
+        SelectIn useBitmap(memory.Get(), face_.Get());
+        PaintFace(memory.Get(), Scale{dpi_}, size);
     }
-    DeleteDC(memory);
-    ReleaseDC(Hwnd(), screen);
     faceBrush_.Reset(CreatePatternBrush(face_.Get()));
 }
 
 void FaceWindow::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Hwnd(), &ps);
+    const PaintDc dc(Hwnd());
     EnsureFace();
-    HDC memory = CreateCompatibleDC(dc);
-    {
-        SelectIn useBitmap(memory, face_.Get());
-        const RECT& r = ps.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top, SRCCOPY);
-    }
-    DeleteDC(memory);
-    EndPaint(Hwnd(), &ps);
+    const MemoryDc memory(CreateCompatibleDC(dc.Get()));
+    SelectIn useBitmap(memory.Get(), face_.Get());
+    const RECT& r = dc.Area();
+    BitBlt(dc.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left, r.top, SRCCOPY);
 }
 
 LRESULT FaceWindow::OnControlColour(HDC dc, HWND control) {

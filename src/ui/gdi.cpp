@@ -6,9 +6,8 @@
 namespace korimo::ui {
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const WindowDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -121,11 +120,12 @@ void DrawShieldEmblem(HDC dc, const RECT& box) {
     const int w = box.right - box.left, h = box.bottom - box.top;
     auto at = [&](int px, int py) { return POINT{box.left + w * px / 100, box.top + h * py / 100}; };
     const POINT outline[] = {at(50, 0), at(96, 14), at(92, 56), at(50, 100), at(8, 56), at(4, 14)};
-    HRGN shape = CreatePolygonRgn(outline, 6, WINDING);
-    SelectClipRgn(dc, shape);
-    FillVerticalGradient(dc, box, RGB(0x3A, 0x8E, 0xE0), RGB(0x1F, 0x4E, 0x8C));
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(shape);
+    {
+        const Region shape(CreatePolygonRgn(outline, 6, WINDING));
+        SelectClipRgn(dc, shape.Get());
+        FillVerticalGradient(dc, box, RGB(0x3A, 0x8E, 0xE0), RGB(0x1F, 0x4E, 0x8C));
+        SelectClipRgn(dc, nullptr);
+    }
 
     const int thickness = std::max(2, w / 14);
     GdiObject<HPEN> rim(CreatePen(PS_SOLID, std::max(1, thickness / 3), RGB(0xBF, 0xDB, 0xF7)));
@@ -141,14 +141,14 @@ void DrawShieldEmblem(HDC dc, const RECT& box) {
     const int lensRadius = w * 40 / 100;
     const POINT lensCentre = at(50, 42);
     const int offset = lensRadius * 3 / 5;
-    HRGN upper = CreateEllipticRgn(lensCentre.x - lensRadius, lensCentre.y + offset - lensRadius,
-                                   lensCentre.x + lensRadius, lensCentre.y + offset + lensRadius);
-    HRGN lower = CreateEllipticRgn(lensCentre.x - lensRadius, lensCentre.y - offset - lensRadius,
-                                   lensCentre.x + lensRadius, lensCentre.y - offset + lensRadius);
-    CombineRgn(upper, upper, lower, RGN_AND);
-    FillRgn(dc, upper, white.Get());
-    DeleteObject(upper);
-    DeleteObject(lower);
+    {
+        const Region upper(CreateEllipticRgn(lensCentre.x - lensRadius, lensCentre.y + offset - lensRadius,
+                                             lensCentre.x + lensRadius, lensCentre.y + offset + lensRadius));
+        const Region lower(CreateEllipticRgn(lensCentre.x - lensRadius, lensCentre.y - offset - lensRadius,
+                                             lensCentre.x + lensRadius, lensCentre.y - offset + lensRadius));
+        CombineRgn(upper.Get(), upper.Get(), lower.Get(), RGN_AND);
+        FillRgn(dc, upper.Get(), white.Get());
+    }
     SelectIn noPen(dc, GetStockObject(NULL_PEN));
     const POINT centre = at(50, 42);
     const int r = w * 13 / 100, p = w * 6 / 100;

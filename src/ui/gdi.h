@@ -6,34 +6,50 @@
 #include <string_view>
 #include <utility>
 
+#include "ui/handle.h"
 #include "ui/layout.h"
 
 namespace korimo::ui {
 
-template <class Handle> class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    ~GdiObject() { Reset(); }
-    void Reset(Handle handle = nullptr) {
-        if (handle_) DeleteObject(handle_);
-        handle_ = handle;
-    }
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    Handle handle_ = nullptr;
-};
-
+template <class Object> using GdiObject = Owned<Object, &DeleteObject>;
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
+// A memory device context, made compatible with another.
+using MemoryDc = Owned<HDC, &DeleteDC>;
+
+// A window's device context (the screen's for no window), released when it goes.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// The device context of one WM_PAINT, from BeginPaint to EndPaint.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintDc() { EndPaint(window_, &paint_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC Get() const { return dc_; }
+    const RECT& Area() const { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
 
 // Selects an object into a DC for one scope.
 class SelectIn {

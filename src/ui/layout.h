@@ -17,7 +17,7 @@ enum class ControlKind {
     TextBox,         // one line the user types into
     ListBox,
     Frame,           // a sunken panel that other controls sit on
-    OptionButton,    // one of a group of round buttons; the group starts at the member named "(0)"
+    OptionButton,    // one of a group of round buttons; the group starts at the entry marked startsGroup
 };
 
 struct ControlSpec {
@@ -25,8 +25,9 @@ struct ControlSpec {
     ControlKind kind;
     std::wstring_view caption;
     int left, top, width, height; // twips
-    int id;                       // command id of the control's window (0 for image areas)
+    int id;                       // command id of the control's window; an image area's names it, with no window
     bool visible = true;
+    bool startsGroup = false; // the first of a group of option buttons
 };
 
 struct PixelRect {

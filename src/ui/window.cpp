@@ -59,10 +59,12 @@ void Window::Destroy() {
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        for (const CommandBinding& binding : Commands())
+            if (binding.Matches(LOWORD(wParam), HIWORD(wParam))) binding.run(*this, LOWORD(wParam) - binding.first);
         return 0;
     case WM_TIMER:
-        OnTimer(wParam);
+        for (const TimerBinding& binding : Timers())
+            if (binding.id == wParam) binding.run(*this);
         return 0;
     default:
         return Default(msg, wParam, lParam);

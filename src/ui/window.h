@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ui/bindings.h"
 #include "ui/layout.h"
 
 namespace korimo::ui {
@@ -39,10 +40,11 @@ protected:
     void Destroy();
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    // The messages every window decodes the same way, routed by HandleMessage here: a window overrides the
-    // handlers it needs and keeps its own HandleMessage for what is its alone.
-    virtual void OnCommand(int /*id*/, int /*code*/) {}
-    virtual void OnTimer(UINT_PTR /*id*/) {}
+    // The messages every window decodes the same way, routed by HandleMessage here: WM_COMMAND runs every
+    // binding of Commands() that matches, in order, and WM_TIMER the binding of its id. A window keeps its own
+    // HandleMessage for what is its alone.
+    virtual std::span<const CommandBinding> Commands() const { return {}; }
+    virtual std::span<const TimerBinding> Timers() const { return {}; }
     // WM_CLOSE, whoever sends it (Alt+F4, another program, a polite taskkill): the window hides, as "收缩"
     // would. It never reaches DefWindowProc, so nothing but the program's own close sequence destroys a window.
     virtual void OnClose() { Hide(); }
