@@ -64,8 +64,12 @@ void log_form::AppendLogEntry(std::wstring_view entry) {
     if (entry.empty()) return;
     model_.Append(entry);
     ScheduleJournal();
+    ScheduleViews();
+}
+
+void log_form::ScheduleViews() {
     if (viewUpdatePending_ || !IsLoaded()) return;
-    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, kViewUpdateMs, nullptr) != 0;
+    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, viewDelayMs_, nullptr) != 0;
     if (!viewUpdatePending_) FlushViews();
 }
 
@@ -74,10 +78,13 @@ void log_form::FlushViews() {
     viewUpdatePending_ = false;
     if (!IsLoaded()) return;
     if (shown_ < model_.Size()) {
+        const ULONGLONG began = GetTickCount64();
         const std::wstring pending(model_.Since(shown_));
         AppendToView(View(false), pending);
         AppendToView(View(true), pending);
         shown_ = model_.Size();
+        viewDelayMs_ = static_cast<UINT>(std::clamp<ULONGLONG>((GetTickCount64() - began) * 9, kViewUpdateMs,
+                                                               kViewUpdateMaxMs));
     }
     if (std::exchange(caretToEnd_, false)) {
         HWND view = View(false);
@@ -136,7 +143,7 @@ std::vector<JournalRecovery> log_form::RecoverJournals() { return alerts::Recove
 
 void log_form::MoveCaretToEnd() {
     caretToEnd_ = true;
-    if (!viewUpdatePending_ && IsLoaded()) viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, kViewUpdateMs, nullptr);
+    ScheduleViews();
 }
 
 // Adds text at the end of a view. A view whose caret is at the end follows the log; one where the user has

@@ -16,8 +16,11 @@
 
 namespace korimo::alerts {
 
-// How long an append may wait before the views show it, and before it reaches the journal.
+// How long an append may wait before the views show it, and before it reaches the journal. An update of the
+// views that took long (a long log, wrapped, in a flood of entries) makes the next one wait nine times as long,
+// up to kViewUpdateMaxMs, so that the views never take more than a tenth of the thread.
 inline constexpr UINT kViewUpdateMs = 100;
+inline constexpr UINT kViewUpdateMaxMs = 1000;
 inline constexpr UINT kJournalMs = 1000;
 
 class log_form final : public ui::PanelWindow {
@@ -74,10 +77,12 @@ private:
     bool SaveAtExit();
     void ScheduleJournal();
     void RemoveJournal();
+    void ScheduleViews();
 
     LogModel model_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
+    UINT viewDelayMs_ = kViewUpdateMs; // before the next update of the views
     std::wstring journal_;          // this run's journal; empty while it has none
     std::size_t journaled_ = 0;     // how much of the log the journal holds
     bool journalPending_ = false;
