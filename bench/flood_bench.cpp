@@ -167,6 +167,25 @@ double NamingFloor(const Flood& flood, std::size_t first, std::size_t end) {
     return seconds;
 }
 
+// A window that only names the items of each notification it is sent, as the details builder would: what a
+// notification costs the receiving thread, delivery included, with nothing of Korimo's own.
+LRESULT CALLBACK BareNamingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != korimo::filemon::WM_CHANGE_NOTIFY) return DefWindowProcW(window, msg, wParam, lParam);
+    const auto* items = reinterpret_cast<const LPCITEMIDLIST*>(wParam);
+    korimo::filemon::GetDisplayNameFromPidl(items[0]);
+    korimo::filemon::GetPathFromPidl(items[0]);
+    return 0;
+}
+
+HWND CreateBareNamingWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &BareNamingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KorimoBench.BareNaming";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 } // namespace
 
 int wmain() {
@@ -196,17 +215,25 @@ int wmain() {
     NamingFloor(warmUp, 0, warmUp.pidls.size());                     // the plain thread's naming warm as well
     const double offMs = RunFlood(switchedOff, 0, kTotal, SHCNE_UPDATEITEM, files.Hwnd(), log, false) / kTotal * 1e3;
     // The floor and the flood in turn, a tenth at a time, so that both meet the same conditions of the machine.
-    double floorSeconds = 0, busySeconds = 0;
+    const Flood bareItems(L"C:\\基准\\裸");
+    HWND bare = CreateBareNamingWindow();
+    double floorSeconds = 0, busySeconds = 0, bareSeconds = 0;
     for (std::size_t part = 0; part < 10; ++part) {
         floorSeconds += NamingFloor(floorItems, part * entries / 10, (part + 1) * entries / 10);
         busySeconds += RunFlood(reported, part * kTotal / 10, (part + 1) * kTotal / 10, SHCNE_CREATE, files.Hwnd(), log, true);
+        bareSeconds += RunFlood(bareItems, part * kTotal / 10, (part + 1) * kTotal / 10, SHCNE_CREATE, bare, log, false);
     }
+    DestroyWindow(bare);
     const double floor = floorSeconds / entries * 1e3, busyMs = busySeconds / entries * 1e3;
+    const double bareMs = bareSeconds / kTotal * 1e3;
 
     std::printf("flood of %d notifications from another thread (automatic save on)\n", kTotal);
     std::printf("  floor, naming one notification's items on a plain thread (its CPU time): %.3f ms\n", floor);
     std::printf("  Korimo's thread, busy per reported notification (everything it did): %.3f ms\n", busyMs);
     targets.AtMost("flood: busy per reported notification / naming floor", busyMs / floor, 1.5);
+    std::printf("  a bare window on Korimo's thread that only names the items, sent the same way: %.3f ms per "
+                "notification (%.2f x the floor; Korimo per reported notification: %.2f x it)\n",
+                bareMs, bareMs / floor, busyMs / bareMs);
     std::printf("  Korimo's thread, busy per switched-off notification: %.3f ms\n", offMs);
     targets.AtMost("flood: switched-off / reported", offMs / busyMs, 0.1);
     std::printf("  posted messages: %zu, timer ticks: %zu during the flood\n", g_latency.posted.size(),
