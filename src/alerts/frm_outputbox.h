@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/accessible.h"
 #include "ui/face_window.h"
 
 namespace korimo::alerts {
@@ -43,6 +44,8 @@ private:
     void EndModal();
     void OnTimer(UINT_PTR id) override;
     void OnCommand(int id, int code) override;
+    ui::AccessibleSpec Accessible() const;
+    void ShowWithoutTakingTheFocus();
 
     bool waiting_ = false;
     std::vector<HWND> disabled_; // the program's windows the question disabled

@@ -197,6 +197,12 @@ HBRUSH log_form::OwnControlColour(HDC dc, HWND control) {
     return backBrush_.Get();
 }
 
+// Until the user picks colours of their own the views show the system's, high contrast included.
+void log_form::OnFaceColoursChanged() {
+    if (!ownColours_) ApplyColours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
+    ui::PanelWindow::OnFaceColoursChanged();
+}
+
 void log_form::Command2_Click() {
     LOGFONTW font = ViewFont();
     CHOOSEFONTW dialog{};
@@ -225,12 +231,16 @@ bool log_form::ChooseColour(const wchar_t* title, COLORREF& colour) {
 
 void log_form::Picture1_Click() {
     COLORREF colour = textColour_;
-    if (ChooseColour(L"字体颜色", colour)) ApplyColours(colour, backColour_);
+    if (!ChooseColour(L"字体颜色", colour)) return;
+    ownColours_ = true;
+    ApplyColours(colour, backColour_);
 }
 
 void log_form::Picture2_Click() {
     COLORREF colour = backColour_;
-    if (ChooseColour(L"背景颜色", colour)) ApplyColours(textColour_, colour);
+    if (!ChooseColour(L"背景颜色", colour)) return;
+    ownColours_ = true;
+    ApplyColours(textColour_, colour);
 }
 
 void log_form::Command1_Click() {

@@ -59,6 +59,7 @@ protected:
     void OnCommand(int id, int code) override;
     void OnTimer(UINT_PTR id) override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
+    void OnFaceColoursChanged() override;
 
 private:
     HWND View(bool wrapped) const;
@@ -90,6 +91,7 @@ private:
     ui::Font viewFont_;
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
+    bool ownColours_ = false; // the user picked colours: the views no longer follow the system's
     ui::Brush backBrush_, textSwatch_, backSwatch_;
     COLORREF customColours_[16]{};
 };
