@@ -54,7 +54,7 @@ public:
     // IUnknown. No IEnumVARIANT: a reader then asks for the children one by one, ours included.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -232,11 +232,11 @@ LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleSpec& spec) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
+    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
     auto* overlay = new Overlay(window, standard, spec);
-    const LRESULT answer = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(overlay));
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(overlay));
     overlay->Release(); // the answer holds its own reference
     return answer > 0 ? answer : 0;
 }
