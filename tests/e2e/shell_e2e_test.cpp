@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include <oleacc.h>
 #include <shellapi.h>
 
+#include "../support/accessible_probe.h"
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
 #include "app/frmmain_layout.h"
@@ -36,39 +36,6 @@ bool BalloonShows(const std::wstring& title, const std::wstring& text) {
 }
 
 bool Visible(HWND window) { return window && IsWindowVisible(window); }
-
-// A simple child of an accessible object as a screen reader in another process reads it.
-struct AccessibleChild {
-    std::wstring name;
-    long role = 0;
-    RECT screen{};
-};
-
-std::vector<AccessibleChild> LastChildrenOf(HWND window, int count) {
-    std::vector<AccessibleChild> children;
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
-        return children;
-    LONG total = 0;
-    object->get_accChildCount(&total);
-    for (LONG id = total - count + 1; id <= total; ++id) {
-        VARIANT child{};
-        child.vt = VT_I4;
-        child.lVal = id;
-        AccessibleChild read;
-        BSTR name = nullptr;
-        if (object->get_accName(child, &name) == S_OK && name) read.name = name;
-        SysFreeString(name);
-        VARIANT role{};
-        if (SUCCEEDED(object->get_accRole(child, &role)) && role.vt == VT_I4) read.role = role.lVal;
-        LONG x = 0, y = 0, w = 0, h = 0;
-        object->accLocation(&x, &y, &w, &h, child);
-        read.screen = {x, y, x + w, y + h};
-        children.push_back(read);
-    }
-    object->Release();
-    return children;
-}
 
 class ShellTest : public testing::Test {
 protected:
@@ -242,17 +209,19 @@ TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
     ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1))) << "the focus is not on 进程监视";
 
     // A screen reader in another process finds the two marks as push buttons over where they are drawn.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const auto marks = LastChildrenOf(main, 2);
-    ASSERT_EQ(marks.size(), 2u) << "no accessible object came from korimo.exe";
-    const struct { const wchar_t* name; int leftTwips; } drawn[] = {{L"关闭 Korimo", 9120}, {L"最小化到托盘", 8760}};
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(marks[i].name, drawn[i].name);
-        EXPECT_EQ(marks[i].role, ROLE_SYSTEM_PUSHBUTTON);
-        const POINT centre = MainPointFromTwips(main, drawn[i].leftTwips + 127, 127);
-        EXPECT_TRUE(PtInRect(&marks[i].screen, centre)) << "the rectangle is not over the drawn mark " << i;
+    {
+        test::ComScope com;
+        const auto object = test::ReadClientObject(main);
+        ASSERT_GE(object.size(), 3u) << "no accessible object came from korimo.exe";
+        const struct { const wchar_t* name; int leftTwips; } drawn[] = {{L"关闭 Korimo", 9120}, {L"最小化到托盘", 8760}};
+        for (size_t i = 0; i < 2; ++i) {
+            const test::AccessibleNode& mark = object[object.size() - 2 + i];
+            EXPECT_EQ(mark.name, drawn[i].name);
+            EXPECT_EQ(mark.role, ROLE_SYSTEM_PUSHBUTTON);
+            const POINT centre = MainPointFromTwips(main, drawn[i].leftTwips + 127, 127);
+            EXPECT_TRUE(PtInRect(&mark.screen, centre)) << "the rectangle is not over the drawn mark " << i;
+        }
     }
-    CoUninitialize();
 
     // Tab walks the keyboard order, skipping the hidden 网络监视 and 扫描; Shift+Tab walks back.
     for (int id : {app::IDC_COMMAND2, app::IDC_COMMAND3, app::IDC_COMMAND4, app::IDC_CHECK1_0, app::IDC_CHECK1_1,
