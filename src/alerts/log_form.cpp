@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/accessible.h"
 #include "alerts/log_file.h"
 #include "alerts/log_file_win.h"
 #include "alerts/log_form_layout.h"
@@ -42,6 +43,9 @@ HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1
 
 void log_form::OnLoad() {
     for (const ui::ControlSpec& entry : LogControls()) CreateControl(entry);
+    for (bool wrapped : {false, true}) ui::DescribeControl(View(wrapped), ui::NamedAs(L"事件日志"));
+    ui::DescribeControl(Control(IDC_LOG_PICTURE1), ui::NamedAs(L"字体颜色"));
+    ui::DescribeControl(Control(IDC_LOG_PICTURE2), ui::NamedAs(L"背景颜色"));
     SetWindowPos(Control(IDC_LOG_PICTURE1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(View(true), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     LOGFONTW font{};

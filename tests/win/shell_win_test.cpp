@@ -21,6 +21,8 @@
 #include "app/frmmain.h"
 #include "alerts/frm_outputbox.h"
 #include "alerts/frm_outputbox_layout.h"
+#include "alerts/log_form_layout.h"
+#include "procmon/pro_form_layout.h"
 #include "app/frmmain_layout.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
@@ -181,6 +183,9 @@ TEST_P(MainWindowTest, AScreenReaderFindsTheMarksTheButtonsAndTheLink) {
         HWND button = GetDlgItem(main.Hwnd(), id);
         EXPECT_EQ(test::ReadClientObject(button).at(0).name, test::WindowText(button));
     }
+    EXPECT_EQ(test::ReadClientObject(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)).at(0).name, L"事件日志");
+    EXPECT_EQ(test::ReadClientObject(GetDlgItem(pro.Hwnd(), procmon::IDC_PRO_PROTEXTT)).at(0).name,
+              L"进程检测周期 (千分之一秒)");
     HWND label = GetDlgItem(main.Hwnd(), app::IDC_LABEL1);
     const auto link = test::ReadClientObject(label);
     ASSERT_FALSE(link.empty());
