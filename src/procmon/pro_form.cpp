@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include "ui/accessible.h"
 #include "procmon/close_by_image_win.h"
 #include "procmon/period.h"
 #include "procmon/pro_form_layout.h"
