@@ -54,3 +54,15 @@ for dpi in 96 144; do
     wineserver -k; sleep 1
     kill "$KORIMO_XVFB_PID" 2>/dev/null; wait "$KORIMO_XVFB_PID" 2>/dev/null; KORIMO_XVFB_PID=""
 done
+
+# The keyboard focus and high contrast, saved by the Win32 test that checks them (Wine cannot switch high
+# contrast on by itself): main-keyboard-focus, main-high-contrast and alert-popup-high-contrast at both scalings.
+korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
+bitmaps=$(mktemp -d /tmp/korimo-shots-bmp.XXXXXX)
+KORIMO_SCREENSHOTS="Z:${bitmaps//\//\\}" wine "$KORIMO_ROOT/build/windows/tests/win/korimo_win_tests.exe" \
+    --gtest_filter='*InHighContrastTheFacesShowOnlySystemColours*' >/dev/null 2>&1 ||
+    { korimo_log "the high-contrast test failed: run it alone to see why"; exit 1; }
+for bitmap in "$bitmaps"/*.bmp; do
+    convert "$bitmap" "$out/$(basename "${bitmap%.bmp}").png" && korimo_log "wrote $out/$(basename "${bitmap%.bmp}").png"
+done
+rm -rf "$bitmaps"

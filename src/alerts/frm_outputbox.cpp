@@ -2,6 +2,9 @@
 
 #include "alerts/countdown.h"
 #include "alerts/frm_outputbox_layout.h"
+#include "ui/text_win.h"
+
+#include <oleacc.h>
 
 #include <utility>
 
@@ -84,8 +87,8 @@ void Frm_Outputbox::EndModal() {
 void Frm_Outputbox::RunModal() {
     waiting_ = true;
     DisableOtherWindows();
-    ShowWindow(Hwnd(), SW_SHOW);
-    SetForegroundWindow(Hwnd());
+    ShowWithoutTakingTheFocus();
+    ui::AnnounceAlert(Hwnd()); // a screen reader speaks the question at once
     MSG msg;
     while (Ovalue == 0) {
         if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
@@ -98,6 +101,34 @@ void Frm_Outputbox::RunModal() {
     }
     EndModal();
     waiting_ = false;
+}
+
+// The question comes up over everything but leaves the keyboard with the program the user is typing in; the
+// user brings it forward to answer. Only when that program is Korimo itself, whose windows the question has just
+// disabled, does the pop-up take the focus, or the keys would go nowhere.
+void Frm_Outputbox::ShowWithoutTakingTheFocus() {
+    DWORD owner = 0;
+    HWND foreground = GetForegroundWindow();
+    if (foreground) GetWindowThreadProcessId(foreground, &owner);
+    const bool ours = !foreground || owner == GetCurrentProcessId();
+    ShowWindow(Hwnd(), ours ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (ours) SetForegroundWindow(Hwnd());
+}
+
+// To a screen reader the pop-up is an alert named by its question; its description tells the seconds left and
+// the answer that time gives, when the reader asks (the countdown is not spoken every second).
+ui::AccessibleSpec Frm_Outputbox::Accessible() const {
+    ui::AccessibleSpec spec;
+    spec.role = ROLE_SYSTEM_ALERT;
+    spec.name = [this] { return ui::WindowTextOf(Control(IDC_OUT_MSGLABEL)); };
+    spec.description = [this] {
+        std::wstring seconds = ui::WindowTextOf(Control(IDC_OUT_TIME));
+        seconds.erase(0, seconds.find_first_not_of(L' '));
+        std::wstring text = L"还剩 " + seconds + L" 秒";
+        if (Ov >= 1 && Ov <= 3) text += L"，到时自动选择“" + ui::WindowTextOf(Control(IDC_OUT_COMMAND1 + Ov - 1)) + L"”";
+        return text + L"。按 Tab 键选择回答，按空格键或回车键确定。";
+    };
+    return spec;
 }
 
 void Frm_Outputbox::Timer1_Timer() {
@@ -119,11 +150,15 @@ std::span<const ui::TimerBinding> Frm_Outputbox::Timers() const {
 }
 
 COLORREF Frm_Outputbox::ControlTextColour(HWND control) const {
-    return control == Control(IDC_OUT_TIME) ? RGB(0xC0, 0x39, 0x2B) : RGB(0x1F, 0x2A, 0x37);
+    if (control == Control(IDC_OUT_TIME)) return ui::FaceColour(RGB(0xC0, 0x39, 0x2B), COLOR_WINDOWTEXT);
+    return ui::FaceWindow::ControlTextColour(control);
 }
 
 LRESULT Frm_Outputbox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_GETOBJECT:
+        if (const LRESULT answer = ui::AnswerGetObject(Hwnd(), wParam, lParam, Accessible())) return answer;
+        return Default(msg, wParam, lParam);
     case WM_LBUTTONDOWN: // the background moves the window; other buttons do nothing
         ReleaseCapture();
         SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
@@ -139,10 +174,12 @@ LRESULT Frm_Outputbox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void Frm_Outputbox::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
-    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0xFB, 0xFC, 0xFE), RGB(0xDD, 0xE7, 0xF3));
+    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, ui::FaceColour(RGB(0xFB, 0xFC, 0xFE), COLOR_WINDOW),
+                             ui::FaceColour(RGB(0xDD, 0xE7, 0xF3), COLOR_WINDOW));
     RECT band{0, 0, s(1080), client.cy};
-    ui::FillVerticalGradient(dc, band, RGB(0x2F, 0x80, 0xD1), RGB(0x1F, 0x4E, 0x8C));
-    ui::Brush border(CreateSolidBrush(RGB(0x1F, 0x4E, 0x8C)));
+    ui::FillVerticalGradient(dc, band, ui::FaceColour(RGB(0x2F, 0x80, 0xD1), COLOR_HIGHLIGHT),
+                             ui::FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_HIGHLIGHT));
+    ui::Brush border(CreateSolidBrush(ui::FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_WINDOWTEXT)));
     RECT frame{0, 0, client.cx, client.cy};
     FrameRect(dc, &frame, border.Get());
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/accessible.h"
 #include "ui/face_window.h"
 
 namespace korimo::alerts {
@@ -45,6 +46,8 @@ private:
     std::span<const ui::TimerBinding> Timers() const override;
     void Command_Click(int index); // Command1 to Command3: the answer is the button's number
     void Timer1_Timer();           // the countdown
+    ui::AccessibleSpec Accessible() const;
+    void ShowWithoutTakingTheFocus();
 
     bool waiting_ = false;
     std::vector<HWND> disabled_; // the program's windows the question disabled

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/accessible.h"
 #include "alerts/log_file.h"
 #include "alerts/log_file_win.h"
 #include "alerts/log_form_layout.h"
@@ -42,6 +43,9 @@ HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1
 
 void log_form::OnLoad() {
     for (const ui::ControlSpec& entry : LogControls()) CreateControl(entry);
+    for (bool wrapped : {false, true}) ui::DescribeControl(View(wrapped), ui::NamedAs(L"事件日志"));
+    ui::DescribeControl(Control(IDC_LOG_PICTURE1), ui::NamedAs(L"字体颜色"));
+    ui::DescribeControl(Control(IDC_LOG_PICTURE2), ui::NamedAs(L"背景颜色"));
     SetWindowPos(Control(IDC_LOG_PICTURE1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(View(true), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     LOGFONTW font{};
@@ -204,6 +208,12 @@ HBRUSH log_form::OwnControlColour(HDC dc, HWND control) {
     return backBrush_.Get();
 }
 
+// Until the user picks colours of their own the views show the system's, high contrast included.
+void log_form::OnFaceColoursChanged() {
+    if (!ownColours_) ApplyColours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
+    ui::PanelWindow::OnFaceColoursChanged();
+}
+
 void log_form::Command2_Click() {
     LOGFONTW font = ViewFont();
     CHOOSEFONTW dialog{};
@@ -232,12 +242,16 @@ bool log_form::ChooseColour(const wchar_t* title, COLORREF& colour) {
 
 void log_form::Picture1_Click() {
     COLORREF colour = textColour_;
-    if (ChooseColour(L"字体颜色", colour)) ApplyColours(colour, backColour_);
+    if (!ChooseColour(L"字体颜色", colour)) return;
+    ownColours_ = true;
+    ApplyColours(colour, backColour_);
 }
 
 void log_form::Picture2_Click() {
     COLORREF colour = backColour_;
-    if (ChooseColour(L"背景颜色", colour)) ApplyColours(textColour_, colour);
+    if (!ChooseColour(L"背景颜色", colour)) return;
+    ownColours_ = true;
+    ApplyColours(textColour_, colour);
 }
 
 void log_form::Command1_Click() {

@@ -62,6 +62,7 @@ protected:
     std::span<const ui::CommandBinding> Commands() const override;
     std::span<const ui::TimerBinding> Timers() const override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
+    void OnFaceColoursChanged() override;
 
 private:
     HWND View(bool wrapped) const;
@@ -95,6 +96,7 @@ private:
     ui::Font viewFont_;
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
+    bool ownColours_ = false; // the user picked colours: the views no longer follow the system's
     ui::Brush backBrush_, textSwatch_, backSwatch_;
     COLORREF customColours_[16]{};
 };

@@ -112,11 +112,43 @@ int App::RunMessageLoop() {
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         const bool ours = root && (root == main_.Hwnd() || root == log_.Hwnd() || root == pro_.Hwnd() ||
                                    root == dir_.Hwnd());
+        if ((ours || (maker_ && root == maker_->Hwnd())) && HandleKey(msg, root)) continue;
         if (ours && IsDialogMessageW(root, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+// Esc puts Korimo into the tray as the minimise mark does (from the about box: puts the box away), Alt+F4 ends
+// it as the close mark does, F1 opens the about box, F6 moves between the main window and the open panel.
+bool App::HandleKey(const MSG& msg, HWND root) {
+    const bool altF4 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4;
+    if (msg.message != WM_KEYDOWN && !altF4) return false;
+    const bool about = maker_ && root == maker_->Hwnd();
+    if (altF4) {
+        if (about) return false; // the box's own close request puts it away
+        CloseProgram(CloseReason::CloseImage);
+        return true;
+    }
+    switch (msg.wParam) {
+    case VK_ESCAPE:
+        if (!about) {
+            main_.Image2_Click();
+        } else {
+            maker_->Hide();
+            if (main_.IsVisible()) SetForegroundWindow(main_.Hwnd());
+        }
+        return true;
+    case VK_F1:
+        ShowAbout();
+        return true;
+    case VK_F6:
+        if (!about) main_.SwitchKeyboardPane();
+        return !about;
+    default:
+        return false;
+    }
 }
 
 void App::ShowAbout() {

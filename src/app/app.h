@@ -41,6 +41,8 @@ private:
     void Notice(const std::wstring& title, const std::wstring& text);
     procmon::Answer Ask(const std::wstring& message);
     int RunMessageLoop();
+    // The program's own keys in its windows (Esc, F1, F6, Alt+F4); true when the key was one of them.
+    bool HandleKey(const MSG& msg, HWND root);
 
     std::wstring appFolder_;
     int dpi_ = 96;

@@ -76,7 +76,7 @@ LRESULT frm_maker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void frm_maker::PaintShapes(HDC dc, const ui::Scale& s) {
     for (const ShapeSpec& shape : kShapes) {
-        ui::GdiObject<HPEN> pen(CreatePen(PS_SOLID, s(30) > 1 ? s(30) : 2, shape.colour));
+        ui::GdiObject<HPEN> pen(CreatePen(PS_SOLID, s(30) > 1 ? s(30) : 2, ui::FaceColour(shape.colour, COLOR_HIGHLIGHT)));
         ui::SelectIn usePen(dc, pen.Get());
         ui::SelectIn noFill(dc, GetStockObject(NULL_BRUSH));
         const RECT r = s.Rect(shape.left, shape.top, shape.size, shape.size);
@@ -88,13 +88,15 @@ void frm_maker::PaintShapes(HDC dc, const ui::Scale& s) {
 }
 
 void frm_maker::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
-    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0x10, 0x28, 0x4A), RGB(0x23, 0x5F, 0xA3));
+    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, ui::FaceColour(RGB(0x10, 0x28, 0x4A), COLOR_WINDOW),
+                             ui::FaceColour(RGB(0x23, 0x5F, 0xA3), COLOR_WINDOW));
     PaintShapes(dc, s);
     ui::DrawShieldEmblem(dc, s.Rect(600, 600, 1200, 1400));
-    ui::DrawTextIn(dc, L"Korimo", s.Rect(2040, 780, 4800, 900), titleFont_.Get(), RGB(0xFF, 0xFF, 0xFF),
+    ui::DrawTextIn(dc, L"Korimo", s.Rect(2040, 780, 4800, 900), titleFont_.Get(), ui::FaceColour(RGB(0xFF, 0xFF, 0xFF), COLOR_WINDOWTEXT),
                    DT_LEFT | DT_SINGLELINE);
     for (const CreditLine& line : kCredits) {
-        const COLORREF colour = line.strong ? RGB(0xFF, 0xFF, 0xFF) : RGB(0xC4, 0xDA, 0xF2);
+        const COLORREF colour =
+            ui::FaceColour(line.strong ? RGB(0xFF, 0xFF, 0xFF) : RGB(0xC4, 0xDA, 0xF2), COLOR_WINDOWTEXT);
         ui::DrawTextIn(dc, line.text, s.Rect(600, line.top, 8400, 420), lineFont_.Get(), colour,
                        DT_LEFT | DT_SINGLELINE);
     }

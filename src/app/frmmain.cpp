@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <oleacc.h>
+
 #include <utility>
 
 #include "app/app_folder.h"
@@ -15,8 +17,8 @@ namespace {
 constexpr wchar_t kMinimisedNotice[] = L"Korimo已经最小化到托盘！";
 constexpr wchar_t kNoticeTitle[] = L"提示：";
 
-constexpr COLORREF kFaceText = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF kFaceSubtext = RGB(0xC4, 0xDA, 0xF2);
+COLORREF FaceText() { return ui::FaceColour(RGB(0xFF, 0xFF, 0xFF), COLOR_WINDOWTEXT); }
+COLORREF FaceSubtext() { return ui::FaceColour(RGB(0xC4, 0xDA, 0xF2), COLOR_WINDOWTEXT); }
 
 const ui::ControlSpec& LayoutEntry(int id) { return *ui::FindControl(MainControls(), id); }
 } // namespace
@@ -36,6 +38,13 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // The credit label is a link to the about box (F1 opens it too).
+    ui::AccessibleSpec link;
+    link.role = ROLE_SYSTEM_LINK;
+    link.action = L"打开关于 Korimo";
+    link.shortcut = L"F1";
+    link.press = [this] { host_.ShowAbout(); };
+    ui::DescribeControl(Control(IDC_LABEL1), std::move(link));
     return true;
 }
 
@@ -61,17 +70,79 @@ void frmmain::DockPanels() {
     for (ui::PanelWindow* panel : panels_) panel->DockUnder(own);
 }
 
-void frmmain::RestoreFromTray() {
+void frmmain::RestoreFromTray(bool keyboardCues) {
     ShowWindow(Hwnd(), SW_SHOWNORMAL);
     const ui::PixelRect own = ScreenRect();
     const ui::PixelPoint origin =
         ui::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), own.width, own.height);
     MoveTo(origin.x, origin.y);
     SetForegroundWindow(Hwnd());
+    if (keyboardCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    FocusFirstControl();
+}
+
+void frmmain::FocusFirstControl() {
+    for (const ui::ControlSpec& entry : MainControls()) {
+        HWND control = entry.id ? Control(entry.id) : nullptr;
+        if (control && IsWindowVisible(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+            SetFocus(control);
+            return;
+        }
+    }
+}
+
+ui::PanelWindow* frmmain::OpenPanelWindow() const {
+    for (ui::PanelWindow* panel : panels_)
+        if (panel->IsVisible()) return panel;
+    return nullptr;
+}
+
+void frmmain::SwitchKeyboardPane() {
+    ui::PanelWindow* panel = OpenPanelWindow();
+    if (!panel) return;
+    HWND focus = GetFocus();
+    const bool inPanel = focus && GetAncestor(focus, GA_ROOT) == panel->Hwnd();
+    HWND target = inPanel ? Hwnd() : panel->Hwnd();
+    SetForegroundWindow(target); // back in the main window, activation gives the focus back to its control
+    SendMessageW(target, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    if (!inPanel) SetFocus(GetNextDlgTabItem(target, nullptr, FALSE));
+    else if (GetFocus() == Hwnd()) FocusFirstControl();
+}
+
+// The window keeps its control's focus while another window is active, as a dialog does: F6, the about box
+// and the pop-up give it back where it was.
+bool frmmain::OnActivate(WPARAM state) {
+    if (LOWORD(state) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && GetParent(focus) == Hwnd()) lastFocus_ = focus;
+        return false;
+    }
+    if (!lastFocus_ || !IsWindowVisible(lastFocus_) || !IsWindowEnabled(lastFocus_)) return false;
+    SetFocus(lastFocus_);
+    return true;
+}
+
+// The marks drawn on the face are push buttons to a screen reader, each with its rectangle and its action.
+ui::AccessibleSpec frmmain::ClientAccessible() {
+    const auto where = [this](int id) {
+        return [this, id] {
+            const ui::PixelRect r = ControlPixels(LayoutEntry(id));
+            return RECT{r.left, r.top, r.right(), r.bottom()};
+        };
+    };
+    ui::AccessibleSpec spec;
+    spec.elements.push_back({L"关闭 Korimo", ROLE_SYSTEM_PUSHBUTTON, L"按下", L"Alt+F4", where(IDC_IMAGE1),
+                             [this] { Image1_Click(); }});
+    spec.elements.push_back(
+        {L"最小化到托盘", ROLE_SYSTEM_PUSHBUTTON, L"按下", L"Esc", where(IDC_IMAGE2), [this] { Image2_Click(); }});
+    return spec;
 }
 
 void frmmain::OnTrayEvent(UINT mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDBLCLK && !host_.AlertShowing()) RestoreFromTray();
+    // A left double-click, or Enter or Space on the icon (the shell's NIN_KEYSELECT since version 3).
+    if (host_.AlertShowing()) return;
+    if (mouseMessage == WM_LBUTTONDBLCLK) RestoreFromTray();
+    if (mouseMessage == NIN_KEYSELECT) RestoreFromTray(true);
 }
 
 bool frmmain::AutoSaveLogOn() const { return Button_GetCheck(Control(IDC_CHECK1_2)) == BST_CHECKED; }
@@ -173,7 +244,8 @@ bool frmmain::OnSetCursor(HWND over) {
 }
 
 COLORREF frmmain::ControlTextColour(HWND control) const {
-    return control == Control(IDC_LABEL1) ? kFaceSubtext : RGB(0x1F, 0x2A, 0x37);
+    if (control == Control(IDC_LABEL1)) return ui::FaceColour(RGB(0xC4, 0xDA, 0xF2), COLOR_HOTLIGHT);
+    return ui::FaceWindow::ControlTextColour(control);
 }
 
 LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -203,6 +275,12 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case ui::WM_KORIMO_TRAY:
         OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
         return 0;
+    case WM_ACTIVATE:
+        if (OnActivate(wParam)) return 0;
+        return ui::FaceWindow::HandleMessage(msg, wParam, lParam);
+    case WM_GETOBJECT:
+        if (const LRESULT answer = ui::AnswerGetObject(Hwnd(), wParam, lParam, ClientAccessible())) return answer;
+        return Default(msg, wParam, lParam);
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
@@ -217,20 +295,22 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void frmmain::OnClose() { host_.CloseProgram(CloseReason::CloseRequest); }
 
 void frmmain::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
-    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0x13, 0x30, 0x58), RGB(0x21, 0x5A, 0x9B));
-    ui::DrawTextIn(dc, L"Korimo", s.Rect(240, 150, 4000, 660), titleFont_.Get(), kFaceText, DT_LEFT | DT_SINGLELINE);
-    ui::DrawTextIn(dc, L"桌面进程与文件监视", s.Rect(255, 780, 4000, 330), subtitleFont_.Get(), kFaceSubtext,
+    ui::FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, ui::FaceColour(RGB(0x13, 0x30, 0x58), COLOR_WINDOW),
+                             ui::FaceColour(RGB(0x21, 0x5A, 0x9B), COLOR_WINDOW));
+    ui::DrawTextIn(dc, L"Korimo", s.Rect(240, 150, 4000, 660), titleFont_.Get(), FaceText(), DT_LEFT | DT_SINGLELINE);
+    ui::DrawTextIn(dc, L"桌面进程与文件监视", s.Rect(255, 780, 4000, 330), subtitleFont_.Get(), FaceSubtext(),
                    DT_LEFT | DT_SINGLELINE);
 
     // The settings sit on a light card so the check boxes read well at any scaling.
-    ui::FillRounded(dc, s.Rect(120, 1380, 2760, 1200), s(150), RGB(0xF3, 0xF7, 0xFB), RGB(0x9D, 0xB3, 0xCC));
+    ui::FillRounded(dc, s.Rect(120, 1380, 2760, 1200), s(150), ui::FaceColour(RGB(0xF3, 0xF7, 0xFB), COLOR_WINDOW),
+                    ui::FaceColour(RGB(0x9D, 0xB3, 0xCC), COLOR_WINDOWTEXT));
 
     const RECT emblem = s.Rect(4880, 1080, 1740, 2040);
     ui::DrawShieldEmblem(dc, emblem);
-    ui::DrawTextIn(dc, L"正在保护你的电脑", s.Rect(3600, 3240, 4300, 330), subtitleFont_.Get(), kFaceSubtext,
+    ui::DrawTextIn(dc, L"正在保护你的电脑", s.Rect(3600, 3240, 4300, 330), subtitleFont_.Get(), FaceSubtext(),
                    DT_CENTER | DT_SINGLELINE);
 
-    ui::Brush rule(CreateSolidBrush(RGB(0x3C, 0x6E, 0xA8)));
+    ui::Brush rule(CreateSolidBrush(ui::FaceColour(RGB(0x3C, 0x6E, 0xA8), COLOR_WINDOWTEXT)));
     RECT line = s.Rect(120, 4560, 9285, 15);
     if (line.bottom == line.top) ++line.bottom;
     FillRect(dc, &line, rule.Get());
@@ -238,9 +318,9 @@ void frmmain::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
     const int thickness = s(30) > 1 ? s(30) : 2;
     const ui::PixelRect minimise = ControlPixels(LayoutEntry(IDC_IMAGE2));
     const ui::PixelRect close = ControlPixels(LayoutEntry(IDC_IMAGE1));
-    ui::DrawMinimiseMark(dc, RECT{minimise.left, minimise.top, minimise.right(), minimise.bottom()}, kFaceText,
+    ui::DrawMinimiseMark(dc, RECT{minimise.left, minimise.top, minimise.right(), minimise.bottom()}, FaceText(),
                          thickness);
-    ui::DrawCloseMark(dc, RECT{close.left, close.top, close.right(), close.bottom()}, kFaceText, thickness);
+    ui::DrawCloseMark(dc, RECT{close.left, close.top, close.right(), close.bottom()}, FaceText(), thickness);
 }
 
 } // namespace korimo::app

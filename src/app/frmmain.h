@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/tray_win.h"
+#include "ui/accessible.h"
 #include "ui/face_window.h"
 #include "ui/panel_window.h"
 
@@ -56,7 +57,13 @@ public:
     void Image2_Click(); // minimise to the tray
     void Command4_Click(); // collapse the panels
     void OpenPanel(std::size_t index); // Command1..3: 0 opens pro_form, 1 dir_form, 2 log_form
-    void RestoreFromTray();
+    // Shows the window centred, the keyboard focus on the first control of the keyboard order; `keyboardCues`
+    // when it came by the keyboard, so the focus shows at once.
+    void RestoreFromTray(bool keyboardCues = false);
+    // F6: the keyboard focus moves from the main window to the open panel and back.
+    void SwitchKeyboardPane();
+    // The panel on screen, if one is.
+    ui::PanelWindow* OpenPanelWindow() const;
     void DockPanels();
 
 protected:
@@ -78,6 +85,9 @@ private:
     void OnTrayEvent(UINT mouseMessage);
     bool OnSetCursor(HWND over);
     const ui::ControlSpec* ImageAt(int x, int y) const;
+    void FocusFirstControl();
+    bool OnActivate(WPARAM state);
+    ui::AccessibleSpec ClientAccessible();
 
     TrayIcon& tray_;
     Panels panels_;
@@ -85,6 +95,7 @@ private:
     const ui::ControlSpec* pressedImage_ = nullptr;
     ui::Font titleFont_;
     ui::Font subtitleFont_;
+    HWND lastFocus_ = nullptr; // the control that had the focus when the window was last active
     UINT taskbarCreated_ = 0;
     std::wstring programPath_;
 };

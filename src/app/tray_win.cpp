@@ -43,6 +43,9 @@ bool TrayIcon::AddTrayIcon(HWND owner, HICON icon) {
     data.szInfo[0] = L'\0'; // adding shows no balloon; an old notice is not repeated after a shell restart
     wanted_ = true;
     added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // Version 3: the shell then tells Enter or Space on the icon (NIN_KEYSELECT), so the keyboard reaches it.
+    data.uVersion = NOTIFYICON_VERSION;
+    if (added_) Shell_NotifyIconW(NIM_SETVERSION, &data);
     return added_;
 }
 

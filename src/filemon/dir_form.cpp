@@ -138,7 +138,7 @@ std::span<const ui::TimerBinding> dir_form::Timers() const {
 void dir_form::PaintFace(HDC dc, const ui::Scale& s, SIZE client) {
     ui::PanelWindow::PaintFace(dc, s, client);
     // Line1 and Line2: a rule under the display settings and one beside them.
-    ui::Brush rule(CreateSolidBrush(RGB(0x9D, 0xB3, 0xCC)));
+    ui::Brush rule(CreateSolidBrush(ui::FaceColour(RGB(0x9D, 0xB3, 0xCC), COLOR_WINDOWTEXT)));
     RECT under = s.Rect(120, 1380, 9315, 15), beside = s.Rect(2640, 240, 15, 1020);
     if (under.bottom == under.top) ++under.bottom;
     if (beside.right == beside.left) ++beside.right;

@@ -6,6 +6,7 @@
 #include "procmon/period.h"
 #include "procmon/pro_form_layout.h"
 #include "procmon/window_list_win.h"
+#include "ui/accessible.h"
 
 namespace korimo::procmon {
 
@@ -17,6 +18,11 @@ ui::PanelInfo pro_form::Info() const { return {L"Korimo.pro_form", L"进程监�
 
 void pro_form::OnLoad() {
     for (const ui::ControlSpec& entry : ProControls()) CreateControl(entry);
+    // Screen readers name each box by the label beside it, or by what it shows where no label stands beside it.
+    ui::DescribeControl(Control(IDC_PRO_PROTEXTT), ui::NamedAs(L"进程检测周期 (千分之一秒)"));
+    ui::DescribeControl(Control(IDC_PRO_PROCESS), ui::NamedAs(L"当前窗口标题列表"));
+    ui::DescribeControl(Control(IDC_PRO_PROTEXT1), ui::NamedAs(L"本次检测的窗口标题"));
+    ui::DescribeControl(Control(IDC_PRO_PROTEXT0), ui::NamedAs(L"上次检测的窗口标题"));
     for (int id : {IDC_PRO_PROTEXT0, IDC_PRO_PROTEXT1}) // the default limit would silently cut long lists
         SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
     SetWindowPos(Control(IDC_PRO_PICTURE1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

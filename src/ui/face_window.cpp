@@ -34,7 +34,7 @@ HWND FaceWindow::CreateControl(const ControlSpec& entry) {
         if (entry.kind == ControlKind::TextView) style |= ES_AUTOHSCROLL | WS_HSCROLL;
         break;
     case ControlKind::Swatch:
-        style |= SS_NOTIFY | WS_BORDER | WS_CLIPSIBLINGS;
+        style |= SS_NOTIFY | WS_BORDER | WS_CLIPSIBLINGS | WS_TABSTOP;
         break;
     case ControlKind::TextBox:
         cls = L"EDIT";
@@ -109,8 +109,30 @@ void FaceWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     DrawPictureButton(item, font_.Get());
 }
 
+// Enter reaches a window of ours as the command IDOK (the dialog manager counts no drawn button as a push
+// button): it presses the drawn button, or the clickable swatch, that has the focus.
+void FaceWindow::PressFocusedControl() {
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != Hwnd() || !IsWindowEnabled(focus)) return;
+    wchar_t cls[16]{};
+    GetClassNameW(focus, cls, 16);
+    const LONG style = GetWindowLongW(focus, GWL_STYLE);
+    if (lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_OWNERDRAW)
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    else if (lstrcmpiW(cls, L"Static") == 0 && (style & SS_NOTIFY))
+        SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), STN_CLICKED), reinterpret_cast<LPARAM>(focus));
+}
+
 LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (ChangesFaceColours(msg, wParam)) {
+        OnFaceColoursChanged();
+        return Default(msg, wParam, lParam);
+    }
     switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) != IDOK || lParam != 0) return Window::HandleMessage(msg, wParam, lParam);
+        PressFocusedControl();
+        return 0;
     case WM_ERASEBKGND:
         return 1; // the face covers the whole client area
     case WM_PAINT:

@@ -3,6 +3,7 @@
 // boxes and labels sit on the face without a box of their own.
 #pragma once
 
+#include "ui/contrast.h"
 #include "ui/gdi.h"
 #include "ui/window.h"
 
@@ -22,10 +23,12 @@ protected:
 
     // Draws the whole face for the current client size.
     virtual void PaintFace(HDC dc, const Scale& scale, SIZE client) = 0;
-    virtual COLORREF ControlTextColour(HWND) const { return RGB(0x1F, 0x2A, 0x37); }
+    virtual COLORREF ControlTextColour(HWND) const { return FaceColour(RGB(0x1F, 0x2A, 0x37), COLOR_WINDOWTEXT); }
     // A control that is not drawn on the face (an edit, a colour swatch) gives its own brush; null: the face.
     virtual HBRUSH OwnControlColour(HDC, HWND) { return nullptr; }
     void RepaintFace();
+    // The theme changed what the face is drawn with (high contrast, system colours): the face is drawn anew.
+    virtual void OnFaceColoursChanged() { RepaintFace(); }
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -34,6 +37,7 @@ private:
     LRESULT OnControlColour(HDC dc, HWND control);
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void EnsureFace();
+    void PressFocusedControl();
 
     int dpi_ = 96;
     SIZE faceSize_{};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/contrast.h"
+
 namespace korimo::ui {
 
 int ScreenDpi() {
@@ -90,24 +92,38 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, HFONT font) {
     RECT rc = item.rcItem;
     const bool pressed = item.itemState & ODS_SELECTED;
     const bool disabled = item.itemState & ODS_DISABLED;
-    FillRounded(dc, rc, 6, pressed ? RGB(0xDC, 0xE8, 0xF5) : RGB(0xFF, 0xFF, 0xFF), RGB(0x8F, 0xA9, 0xC7));
+    const COLORREF accent = FaceColour(RGB(0x2F, 0x80, 0xD1), COLOR_HIGHLIGHT);
+    FillRounded(dc, rc, 6, FaceColour(pressed ? RGB(0xDC, 0xE8, 0xF5) : RGB(0xFF, 0xFF, 0xFF), COLOR_BTNFACE),
+                FaceColour(RGB(0x8F, 0xA9, 0xC7), COLOR_BTNTEXT));
 
     // The picture: a short accent strip above the caption, the same on every button.
     const int height = rc.bottom - rc.top;
     const int stripHeight = std::max(2, height / 9);
     RECT strip{rc.left + (rc.right - rc.left) / 4, rc.top + height / 7, rc.right - (rc.right - rc.left) / 4, 0};
     strip.bottom = strip.top + stripHeight;
-    FillVerticalGradient(dc, strip, RGB(0x2F, 0x80, 0xD1), RGB(0x1F, 0x4E, 0x8C));
+    FillVerticalGradient(dc, strip, accent, FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_HIGHLIGHT));
 
     wchar_t caption[64]{};
     GetWindowTextW(item.hwndItem, caption, 64);
     RECT textRect{rc.left, strip.bottom, rc.right, rc.bottom};
     if (pressed) OffsetRect(&textRect, 1, 1);
-    DrawTextIn(dc, caption, textRect, font, disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(0x1F, 0x3A, 0x5F),
+    DrawTextIn(dc, caption, textRect, font,
+               disabled ? GetSysColor(COLOR_GRAYTEXT) : FaceColour(RGB(0x1F, 0x3A, 0x5F), COLOR_BTNTEXT),
                DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (item.itemState & ODS_FOCUS) {
+    // The keyboard focus, while the keyboard cues are on: a ring in the accent colour that reads at a glance,
+    // and the system's dotted rectangle inside it.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        const int ring = std::max(2, height / 16);
+        RECT outer = rc;
+        InflateRect(&outer, -1, -1);
+        GdiObject<HPEN> pen(CreatePen(PS_INSIDEFRAME, ring, accent));
+        SelectIn usePen(dc, pen.Get());
+        SelectIn noFill(dc, GetStockObject(NULL_BRUSH));
+        RoundRect(dc, outer.left, outer.top, outer.right, outer.bottom, 6, 6);
         RECT focus = rc;
-        InflateRect(&focus, -3, -3);
+        InflateRect(&focus, -(ring + 2), -(ring + 2));
+        SetTextColor(dc, FaceColour(RGB(0x1F, 0x3A, 0x5F), COLOR_BTNTEXT));
+        SetBkColor(dc, FaceColour(RGB(0xFF, 0xFF, 0xFF), COLOR_BTNFACE));
         DrawFocusRect(dc, &focus);
     }
 }
@@ -123,21 +139,22 @@ void DrawShieldEmblem(HDC dc, const RECT& box) {
     {
         const Region shape(CreatePolygonRgn(outline, 6, WINDING));
         SelectClipRgn(dc, shape.Get());
-        FillVerticalGradient(dc, box, RGB(0x3A, 0x8E, 0xE0), RGB(0x1F, 0x4E, 0x8C));
+        FillVerticalGradient(dc, box, FaceColour(RGB(0x3A, 0x8E, 0xE0), COLOR_HIGHLIGHT),
+                             FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_HIGHLIGHT));
         SelectClipRgn(dc, nullptr);
     }
 
     const int thickness = std::max(2, w / 14);
-    GdiObject<HPEN> rim(CreatePen(PS_SOLID, std::max(1, thickness / 3), RGB(0xBF, 0xDB, 0xF7)));
+    GdiObject<HPEN> rim(CreatePen(PS_SOLID, std::max(1, thickness / 3), FaceColour(RGB(0xBF, 0xDB, 0xF7), COLOR_WINDOWTEXT)));
     {
         SelectIn usePen(dc, rim.Get());
         SelectIn noFill(dc, GetStockObject(NULL_BRUSH));
         Polygon(dc, outline, 6);
     }
     // The eye of the icon: a white lens (two overlapping circles), a blue iris, a dark pupil.
-    Brush white(CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF)));
-    Brush iris(CreateSolidBrush(RGB(0x1F, 0x4E, 0x8C)));
-    Brush pupil(CreateSolidBrush(RGB(0x0E, 0x24, 0x45)));
+    Brush white(CreateSolidBrush(FaceColour(RGB(0xFF, 0xFF, 0xFF), COLOR_WINDOW)));
+    Brush iris(CreateSolidBrush(FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_HIGHLIGHT)));
+    Brush pupil(CreateSolidBrush(FaceColour(RGB(0x0E, 0x24, 0x45), COLOR_WINDOWTEXT)));
     const int lensRadius = w * 40 / 100;
     const POINT lensCentre = at(50, 42);
     const int offset = lensRadius * 3 / 5;

@@ -1,5 +1,7 @@
 #include "ui/panel_window.h"
 
+#include "ui/contrast.h"
+
 namespace korimo::ui {
 
 bool PanelWindow::Load(int dpi) {
@@ -26,15 +28,17 @@ void PanelWindow::ShowDocked(const PixelRect& mainWindow) {
     const PixelPoint origin = DockedPanelOrigin(mainWindow);
     const PixelRect own = ScreenRect();
     SetWindowPos(Hwnd(), nullptr, origin.x, origin.y, mainWindow.width, own.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(Hwnd(), SW_SHOW);
+    ShowWindow(Hwnd(), SW_SHOWNA); // the keyboard stays where it was; F6 moves it into the panel
 }
 
 void PanelWindow::PaintFace(HDC dc, const Scale& scale, SIZE client) {
-    FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, RGB(0xF6, 0xF9, 0xFC), RGB(0xE2, 0xEA, 0xF3));
+    FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, FaceColour(RGB(0xF6, 0xF9, 0xFC), COLOR_WINDOW),
+                         FaceColour(RGB(0xE2, 0xEA, 0xF3), COLOR_WINDOW));
     const int edge = scale(30) > 0 ? scale(30) : 1;
     RECT top{0, 0, client.cx, edge};
-    FillVerticalGradient(dc, top, RGB(0x2F, 0x80, 0xD1), RGB(0x1F, 0x4E, 0x8C));
-    Brush border(CreateSolidBrush(RGB(0x9D, 0xB3, 0xCC)));
+    FillVerticalGradient(dc, top, FaceColour(RGB(0x2F, 0x80, 0xD1), COLOR_HIGHLIGHT),
+                         FaceColour(RGB(0x1F, 0x4E, 0x8C), COLOR_HIGHLIGHT));
+    Brush border(CreateSolidBrush(FaceColour(RGB(0x9D, 0xB3, 0xCC), COLOR_WINDOWTEXT)));
     RECT frame{0, 0, client.cx, client.cy};
     FrameRect(dc, &frame, border.Get());
 }

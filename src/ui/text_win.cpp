@@ -32,6 +32,12 @@ std::string ToAnsi(std::wstring_view text) { return ToCodePage(text, CP_ACP); }
 
 bool FitsAnsi(std::wstring_view text) { return FitsCodePage(text, CP_ACP); }
 
+std::wstring WindowTextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 std::wstring SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

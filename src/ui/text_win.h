@@ -19,6 +19,9 @@ std::wstring FromCodePage(std::string_view bytes, UINT codePage);
 std::string ToAnsi(std::wstring_view text);
 bool FitsAnsi(std::wstring_view text);
 
+// The text of a window or control of this program, however long.
+std::wstring WindowTextOf(HWND window);
+
 // The system's own words for an error code, without the trailing line break.
 std::wstring SystemMessage(DWORD error);
 

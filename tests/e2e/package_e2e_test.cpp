@@ -64,7 +64,7 @@ TEST(Package, KorimoExeIsOneSmallFileImportingOnlySystemDlls) {
 
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "gdi32.dll",    "shell32.dll",
                                           "comctl32.dll", "advapi32.dll", "ole32.dll",   "comdlg32.dll",
-                                          "psapi.dll",    "msvcrt.dll",  "shlwapi.dll"};
+                                          "psapi.dll",    "msvcrt.dll",  "shlwapi.dll",  "oleacc.dll", "oleaut32.dll"};
     const std::vector<std::string> imports = ImportedDlls(image);
     ASSERT_FALSE(imports.empty()) << "import table not found";
     for (const std::string& dll : imports) EXPECT_TRUE(system.count(dll)) << dll << " is not a system DLL";

@@ -523,3 +523,22 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     ASSERT_TRUE(next.HasExited(10000));
     EXPECT_FALSE(std::filesystem::exists(journal)) << "an orderly end left the journal";
 }
+
+// The question leaves the keyboard with the program in front; brought forward (as Alt+Tab or a click does), it
+// is answered with Tab and Space alone.
+TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
+    TitledProgram program(TitledWindowPath(), L"测试窗口-键盘");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    EXPECT_NE(GetForegroundWindow(), popup) << "the question took the keyboard from the program in front";
+    SetForegroundWindow(popup);
+    ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == popup; }, 3000));
+    for (int n = 1; n <= 2; ++n) {
+        test::PressKey(VK_TAB);
+        ASSERT_TRUE(test::WaitFor([&] { return test::KeyboardFocusOf(popup) == GetDlgItem(popup, alerts::IDC_OUT_COMMAND1 + n - 1); }, 3000))
+            << "Tab did not reach answer " << n;
+    }
+    test::PressKey(VK_SPACE); // "关闭"
+    EXPECT_TRUE(program.HasExited(15000)) << "Space did not give the answer";
+    LetEveryQuestionPass(500);
+}

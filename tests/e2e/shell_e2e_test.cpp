@@ -6,9 +6,12 @@
 
 #include <shellapi.h>
 
+#include "../support/accessible_probe.h"
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
+#include "app/frmmain_layout.h"
 #include "korimo_process.h"
+#include "ui/messages.h"
 
 using namespace korimo;
 using namespace korimo::e2e;
@@ -193,4 +196,71 @@ TEST_F(ShellTest, IconComesBackWhenTheShellRestarts) {
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 1; }, 5000)) << "the icon was not added again";
     BringUpMainWindow(); // and it still answers
+}
+
+// The main roads by the keyboard alone: Enter on the tray icon, Tab through the keyboard order, Enter on a
+// button, F6 into the panel and back, F1 and Esc for the about box, Esc into the tray, Alt+F4 to the end.
+TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
+    HWND main = korimo.Main();
+    const auto focusIs = [&](HWND want) { return test::WaitFor([&] { return test::KeyboardFocusOf(main) == want; }, 3000); };
+    const auto control = [&](int id) { return GetDlgItem(main, id); };
+    PostMessageW(main, ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(main); }, 5000)) << "Enter on the tray icon did not restore";
+    ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1))) << "the focus is not on 进程监视";
+
+    // A screen reader in another process finds the two marks as push buttons over where they are drawn.
+    {
+        test::ComScope com;
+        const auto object = test::ReadClientObject(main);
+        ASSERT_GE(object.size(), 3u) << "no accessible object came from korimo.exe";
+        const struct { const wchar_t* name; int leftTwips; } drawn[] = {{L"关闭 Korimo", 9120}, {L"最小化到托盘", 8760}};
+        for (size_t i = 0; i < 2; ++i) {
+            const test::AccessibleNode& mark = object[object.size() - 2 + i];
+            EXPECT_EQ(mark.name, drawn[i].name);
+            EXPECT_EQ(mark.role, ROLE_SYSTEM_PUSHBUTTON);
+            const POINT centre = MainPointFromTwips(main, drawn[i].leftTwips + 127, 127);
+            EXPECT_TRUE(PtInRect(&mark.screen, centre)) << "the rectangle is not over the drawn mark " << i;
+        }
+    }
+
+    // Tab walks the keyboard order, skipping the hidden 网络监视 and 扫描; Shift+Tab walks back.
+    for (int id : {app::IDC_COMMAND2, app::IDC_COMMAND3, app::IDC_COMMAND4, app::IDC_CHECK1_0, app::IDC_CHECK1_1,
+                   app::IDC_CHECK1_2, app::IDC_COMMAND1}) {
+        test::PressKey(VK_TAB);
+        ASSERT_TRUE(focusIs(control(id))) << "Tab did not reach control " << id;
+    }
+    test::PressKey(VK_TAB, false, true);
+    ASSERT_TRUE(focusIs(control(app::IDC_CHECK1_2)));
+    test::PressKey(VK_TAB);
+    ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1)));
+
+    HWND panel = korimo.Panel(kPanels[0]);
+    test::PressKey(VK_RETURN);
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000)) << "Enter did not press 进程监视";
+    test::PressKey(VK_F6);
+    EXPECT_TRUE(test::WaitFor([&] { return GetAncestor(test::KeyboardFocusOf(main), GA_ROOT) == panel; }, 3000))
+        << "F6 did not reach the panel";
+    test::PressKey(VK_F6);
+    EXPECT_TRUE(focusIs(control(app::IDC_COMMAND1))) << "F6 did not come back to the main window";
+
+    test::PressKey(VK_F1);
+    HWND about = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    test::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 3000)) << "Esc did not put the about box away";
+    EXPECT_TRUE(Visible(main));
+
+    ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1)));
+    test::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(test::WaitFor([&] { return test::TopLevelWindows(korimo.Pid(), true).empty(); }, 5000))
+        << "Esc did not put Korimo into the tray";
+
+    PostMessageW(main, ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1)));
+    test::PressKey(VK_F4, true);
+    HWND saved = korimo.WaitForMessageBox(10000); // the close mark's road: the log saves itself and says so
+    ASSERT_TRUE(saved) << "Alt+F4 did not close Korimo";
+    SetForegroundWindow(saved);
+    test::PressKey(VK_RETURN);
+    ExpectEndedAndIconGone();
 }

@@ -121,6 +121,31 @@ void LeftClickAt(POINT screen) { ClickAt(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVEN
 
 void RightClickAt(POINT screen) { ClickAt(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
 
+void PressKey(WORD key, bool alt, bool shift) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (alt) add(VK_MENU, false);
+    if (shift) add(VK_SHIFT, false);
+    add(key, false);
+    add(key, true);
+    if (shift) add(VK_SHIFT, true);
+    if (alt) add(VK_MENU, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(30);
+}
+
+HWND KeyboardFocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 void DragWithLeftButton(POINT from, POINT to) {
     MoveMouseTo(from);
     SendMouse(MOUSEEVENTF_LEFTDOWN, from);

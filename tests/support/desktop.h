@@ -39,6 +39,12 @@ void DragWithLeftButton(POINT from, POINT to);
 // Clicks the centre of a window (a button, a label) where it is now on screen.
 void ClickWindow(HWND window);
 
+// Presses and releases a key on the real keyboard (SendInput), with Alt or Shift held when asked: it reaches
+// whichever window has the keyboard focus.
+void PressKey(WORD key, bool alt = false, bool shift = false);
+// The keyboard focus of the thread that owns `window`, as another program sees it (GetGUIThreadInfo).
+HWND KeyboardFocusOf(HWND window);
+
 // The start-with-Windows value "fy" under HKEY_LOCAL_MACHINE's Run key; "<missing>" when there is none.
 std::wstring RunValue();
 

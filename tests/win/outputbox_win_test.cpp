@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "../support/accessible_probe.h"
 #include "../support/desktop.h"
 #include "alerts/frm_outputbox.h"
 #include "alerts/frm_outputbox_layout.h"
@@ -30,9 +31,32 @@ struct OtherWindow {
 
 HWND Button(HWND popup, int n) { return GetDlgItem(popup, alerts::IDC_OUT_COMMAND1 + n - 1); }
 
+// What a screen reader hears when an alert comes up: the object the event names, read at once.
+struct AlertListener {
+    AlertListener() {
+        heard.clear();
+        hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, GetModuleHandleW(nullptr), &OnEvent,
+                               GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+    }
+    ~AlertListener() { UnhookWinEvent(hook); }
+    static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+        IAccessible* accessible = nullptr;
+        VARIANT id{};
+        if (SUCCEEDED(AccessibleObjectFromEvent(window, object, child, &accessible, &id)) && accessible) {
+            heard.push_back(test::ReadAccessible(accessible, id.lVal));
+            accessible->Release();
+        }
+    }
+    static inline std::vector<test::AccessibleNode> heard;
+    HWINEVENTHOOK hook;
+};
+
 } // namespace
 
 TEST(AlertPopUp, ShowsOnlyTheButtonsWithCaptionsAndAClickAnswersAtOnce) {
+    test::ComScope com;
+    AlertListener reader;
+    ASSERT_TRUE(reader.hook);
     alerts::Frm_Outputbox box;
     OtherWindow other;
     bool visible[3]{}, otherDisabled = false;
@@ -46,6 +70,10 @@ TEST(AlertPopUp, ShowsOnlyTheButtonsWithCaptionsAndAClickAnswersAtOnce) {
     });
     ASSERT_TRUE(box.outputbox(L"Korimo进程监视系统发现C:\\x.exe正在启动或正在被调用", L"", L"关闭", L"", 10, 1));
     EXPECT_EQ(box.Ovalue, 2);
+    ASSERT_EQ(reader.heard.size(), 1u) << "the pop-up was not announced as an alert";
+    EXPECT_EQ(reader.heard[0].role, ROLE_SYSTEM_ALERT);
+    EXPECT_EQ(reader.heard[0].name, L"Korimo进程监视系统发现C:\\x.exe正在启动或正在被调用");
+    EXPECT_NE(reader.heard[0].description.find(L"还剩 "), std::wstring::npos) << "no seconds in the description";
     EXPECT_FALSE(visible[0]);
     EXPECT_TRUE(visible[1]);
     EXPECT_FALSE(visible[2]);

@@ -10,13 +10,19 @@
 #include <optional>
 #include <vector>
 
+#include "../support/accessible_probe.h"
 #include "../support/desktop.h"
+#include "face_pixels.h"
 #include "../support/tray_probe.h"
 #include "answerer.h"
 #include "quiet_services.h"
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
+#include "alerts/frm_outputbox.h"
+#include "alerts/frm_outputbox_layout.h"
+#include "alerts/log_form_layout.h"
+#include "procmon/pro_form_layout.h"
 #include "app/frmmain_layout.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
@@ -126,11 +132,13 @@ TEST_P(MainWindowTest, PanelsDockUnderTheMainWindowAtItsWidth) {
 
 TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsModal) {
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONUP);
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_SELECT); // a single click, as version 3 tells it
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
     EXPECT_FALSE(main.IsVisible());
 
     host.alertShowing = true;
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
     EXPECT_FALSE(main.IsVisible());
     host.alertShowing = false;
 
@@ -145,6 +153,77 @@ TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsM
     main.Image2_Click();
     EXPECT_FALSE(main.IsVisible());
     EXPECT_FALSE(dir.IsVisible());
+
+    // Enter or Space on the icon: the same road, the keyboard focus on the first control of the keyboard order.
+    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    EXPECT_TRUE(main.IsVisible());
+    EXPECT_EQ(GetFocus(), GetDlgItem(main.Hwnd(), app::IDC_COMMAND1));
+}
+
+// What a screen reader finds: the two marks as push buttons over where they are drawn, whose default action is
+// the mark's click; the buttons named by their captions; the credit label as a link to the about box.
+TEST_P(MainWindowTest, AScreenReaderFindsTheMarksTheButtonsAndTheLink) {
+    test::ComScope com;
+    main.RestoreFromTray();
+    const auto object = test::ReadClientObject(main.Hwnd());
+    ASSERT_GE(object.size(), 3u) << "the main window gives no accessible object";
+    const struct { const wchar_t* name; const wchar_t* image; } marks[] = {{L"关闭 Korimo", L"Image1"},
+                                                                           {L"最小化到托盘", L"Image2"}};
+    for (size_t i = 0; i < 2; ++i) {
+        const test::AccessibleNode& mark = object[object.size() - 2 + i];
+        EXPECT_EQ(mark.name, marks[i].name);
+        EXPECT_EQ(mark.role, ROLE_SYSTEM_PUSHBUTTON);
+        EXPECT_EQ(mark.action, L"按下");
+        const ui::PixelRect drawn = main.ControlPixels(*ui::FindControl(app::MainControls(), marks[i].image));
+        RECT want{drawn.left, drawn.top, drawn.right(), drawn.bottom()};
+        MapWindowPoints(main.Hwnd(), nullptr, reinterpret_cast<POINT*>(&want), 2);
+        EXPECT_TRUE(EqualRect(&mark.screen, &want)) << "mark " << i << " is not where it is drawn";
+    }
+    for (int id : {app::IDC_COMMAND1, app::IDC_COMMAND4}) {
+        HWND button = GetDlgItem(main.Hwnd(), id);
+        EXPECT_EQ(test::ReadClientObject(button).at(0).name, test::WindowText(button));
+    }
+    EXPECT_EQ(test::ReadClientObject(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)).at(0).name, L"事件日志");
+    EXPECT_EQ(test::ReadClientObject(GetDlgItem(pro.Hwnd(), procmon::IDC_PRO_PROTEXTT)).at(0).name,
+              L"进程检测周期 (千分之一秒)");
+    HWND label = GetDlgItem(main.Hwnd(), app::IDC_LABEL1);
+    const auto link = test::ReadClientObject(label);
+    ASSERT_FALSE(link.empty());
+    EXPECT_EQ(link[0].role, ROLE_SYSTEM_LINK);
+    EXPECT_EQ(link[0].name, L"Velmora 作品");
+    ASSERT_TRUE(test::DoDefaultAction(label, CHILDID_SELF));
+    EXPECT_TRUE(test::WaitFor([&] { return host.aboutShown == 1; }, 2000)) << "the link did not open the about box";
+
+    ASSERT_TRUE(test::DoDefaultAction(main.Hwnd(), object.back().id));
+    EXPECT_TRUE(test::WaitFor([&] { return !main.IsVisible(); }, 2000)) << "the minimise mark's action did nothing";
+    ASSERT_TRUE(test::DoDefaultAction(main.Hwnd(), object[object.size() - 2].id));
+    EXPECT_TRUE(test::WaitFor([&] { return host.closed == app::CloseReason::CloseImage; }, 2000));
+}
+
+// In high contrast every face, mark and drawn button shows the system's colours: the check finds the face's own
+// colours first, as its positive control, and none once the theme is switched on (no restart).
+TEST_P(MainWindowTest, InHighContrastTheFacesShowOnlySystemColours) {
+    alerts::Frm_Outputbox popup;
+    ASSERT_TRUE(popup.Load(GetParam()));
+    const wchar_t* shown[] = {L"放过", L"关闭", L"强制关闭", L"", L"Korimo进程监视系统发现C:\\Tools\\guard.exe正在启动或正在被调用"};
+    for (int i = 0; i < 5; ++i)
+        if (*shown[i]) SetWindowTextW(GetDlgItem(popup.Hwnd(), alerts::IDC_OUT_COMMAND1 + i), shown[i]);
+    main.RestoreFromTray(true); // as by the keyboard: the focus shows
+    ShowWindow(popup.Hwnd(), SW_SHOWNA);
+    EXPECT_TRUE(test::WaitFor([&] { return test::PixelsOutsideSystemColours(main.Hwnd()) > 1000; }, 3000))
+        << "the check cannot see the face's own colours";
+    test::SaveScreenshot(main.Hwnd(), L"main-keyboard-focus-" + std::to_wstring(GetParam()));
+    {
+        test::HighContrastTheme theme; // the system colours of a black theme, and the flag
+        for (HWND window : {main.Hwnd(), popup.Hwnd()}) {
+            EXPECT_TRUE(test::WaitFor([&] { return test::PixelsOutsideSystemColours(window) == 0; }, 3000))
+                << test::PixelsOutsideSystemColours(window) << " pixels of fixed colours remain";
+            test::SaveScreenshot(window, (window == main.Hwnd() ? L"main-high-contrast-" : L"alert-popup-high-contrast-") +
+                                             std::to_wstring(GetParam()));
+        }
+    }
+    EXPECT_TRUE(test::WaitFor([&] { return test::PixelsOutsideSystemColours(main.Hwnd()) > 1000; }, 3000))
+        << "the face did not come back when the theme went";
 }
 
 TEST_P(MainWindowTest, EveryCloseRequestReachesTheProgramAndNoneIsRefused) {

@@ -1,0 +1,259 @@
+#include "ui/accessible.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <atomic>
+#include <memory>
+#include <utility>
+
+namespace korimo::ui {
+
+namespace {
+
+// Default actions run from the message loop, after the reader's call has returned: a reader must not wait
+// while the program closes or hides under it.
+std::vector<std::function<void()>> pendingActions;
+
+void CALLBACK RunPendingActions(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    for (auto& action : std::exchange(pendingActions, {}))
+        if (action) action();
+}
+
+void Defer(const std::function<void()>& action) {
+    if (pendingActions.empty()) SetTimer(nullptr, 0, 0, &RunPendingActions);
+    pendingActions.push_back(action);
+}
+
+HRESULT Text(const std::wstring& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT Number(long value, VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    out->vt = VT_I4;
+    out->lVal = value;
+    return S_OK;
+}
+
+bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+
+// The standard object of a window with the changes of a spec.
+class Overlay final : public IAccessible {
+public:
+    Overlay(HWND window, IAccessible* standard, const AccessibleSpec& spec)
+        : window_(window), standard_(standard), spec_(spec) {
+        standard_->get_accChildCount(&standardChildren_);
+    }
+    ~Overlay() { standard_->Release(); }
+
+    // IUnknown. No IEnumVARIANT: a reader then asks for the children one by one, ours included.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
+            *out = static_cast<IAccessible*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // IDispatch, through the standard object's type information but on our methods.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return standard_->GetTypeInfo(index, lcid, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override {
+        return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* error, UINT* badArgument) override {
+        ITypeInfo* info = nullptr;
+        if (FAILED(standard_->GetTypeInfo(0, lcid, &info)) || !info) return E_NOTIMPL;
+        const HRESULT hr = info->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, error, badArgument);
+        info->Release();
+        return hr;
+    }
+
+    // IAccessible
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+        if (!count) return E_POINTER;
+        *count = standardChildren_ + static_cast<LONG>(spec_.elements.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+        if (!out) return E_POINTER;
+        if (!Element(child)) return standard_->get_accChild(child, out);
+        *out = nullptr;
+        return S_FALSE; // a simple element, known by its id
+    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
+        if (const AccessibleElement* element = Element(child)) return Text(element->name, out);
+        if (IsSelf(child) && spec_.name) return Text(spec_.name(), out);
+        return standard_->get_accName(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
+        if (Element(child)) return Empty(out);
+        return standard_->get_accValue(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
+        if (Element(child)) return Empty(out);
+        if (IsSelf(child) && spec_.description) return Text(spec_.description(), out);
+        return standard_->get_accDescription(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
+        if (const AccessibleElement* element = Element(child)) return Number(element->role, out);
+        if (IsSelf(child) && spec_.role) return Number(spec_.role, out);
+        return standard_->get_accRole(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
+        if (Element(child)) return Number(IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE, out);
+        const HRESULT hr = standard_->get_accState(child, out);
+        if (SUCCEEDED(hr) && IsSelf(child) && spec_.role == ROLE_SYSTEM_LINK && out->vt == VT_I4)
+            out->lVal |= STATE_SYSTEM_LINKED;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
+        if (Element(child)) return Empty(out);
+        return standard_->get_accHelp(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+        if (Element(child)) return S_FALSE;
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
+        if (const AccessibleElement* element = Element(child)) return Text(element->shortcut, out);
+        if (IsSelf(child) && !spec_.shortcut.empty()) return Text(spec_.shortcut, out);
+        return standard_->get_accKeyboardShortcut(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return standard_->get_accFocus(out); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return standard_->get_accSelection(out); }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
+        if (const AccessibleElement* element = Element(child)) return Text(element->action, out);
+        if (IsSelf(child) && spec_.press) return Text(spec_.action, out);
+        return standard_->get_accDefaultAction(child, out);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
+        if (Element(child)) return S_FALSE;
+        return standard_->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
+        const AccessibleElement* element = Element(child);
+        if (!element) return standard_->accLocation(left, top, width, height, child);
+        if (!left || !top || !width || !height) return E_POINTER;
+        RECT rect = element->where();
+        MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+        *left = rect.left;
+        *top = rect.top;
+        *width = rect.right - rect.left;
+        *height = rect.bottom - rect.top;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* out) override {
+        if (!Element(start)) return standard_->accNavigate(direction, start, out);
+        if (out) VariantInit(out);
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* out) override {
+        POINT point{x, y};
+        ScreenToClient(window_, &point);
+        for (std::size_t i = 0; i < spec_.elements.size(); ++i) {
+            const RECT rect = spec_.elements[i].where();
+            if (PtInRect(&rect, point)) return Number(standardChildren_ + static_cast<long>(i) + 1, out);
+        }
+        return standard_->accHitTest(x, y, out);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (const AccessibleElement* element = Element(child)) {
+            Defer(element->press);
+            return S_OK;
+        }
+        if (IsSelf(child) && spec_.press) {
+            Defer(spec_.press);
+            return S_OK;
+        }
+        return standard_->accDoDefaultAction(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return standard_->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return standard_->put_accValue(child, value);
+    }
+
+private:
+    // Our children follow the standard object's: ids standardChildren_ + 1, + 2, ...
+    const AccessibleElement* Element(const VARIANT& child) const {
+        if (child.vt != VT_I4 || child.lVal <= standardChildren_) return nullptr;
+        const auto index = static_cast<std::size_t>(child.lVal - standardChildren_ - 1);
+        return index < spec_.elements.size() ? &spec_.elements[index] : nullptr;
+    }
+    static HRESULT Empty(BSTR* out) {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        return S_FALSE;
+    }
+
+    std::atomic<ULONG> references_{1};
+    HWND window_;
+    IAccessible* standard_;
+    AccessibleSpec spec_;
+    LONG standardChildren_ = 0;
+};
+
+constexpr UINT_PTR kDescribedSubclass = 0x4B41; // "KA"
+
+LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* spec = reinterpret_cast<AccessibleSpec*>(data);
+    if (msg == WM_GETOBJECT) {
+        if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, *spec)) return answer;
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, &DescribedProc, kDescribedSubclass);
+        delete spec;
+    }
+    return DefSubclassProc(control, msg, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleSpec& spec) {
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
+    IAccessible* standard = nullptr;
+    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
+        !standard)
+        return 0;
+    auto* overlay = new Overlay(window, standard, spec);
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(overlay));
+    overlay->Release(); // the answer holds its own reference
+    return answer > 0 ? answer : 0;
+}
+
+void DescribeControl(HWND control, AccessibleSpec spec) {
+    if (!control) return;
+    auto owned = std::make_unique<AccessibleSpec>(std::move(spec));
+    if (SetWindowSubclass(control, &DescribedProc, kDescribedSubclass, reinterpret_cast<DWORD_PTR>(owned.get())))
+        owned.release(); // freed when the control goes
+}
+
+AccessibleSpec NamedAs(std::wstring name) {
+    AccessibleSpec spec;
+    spec.name = [name = std::move(name)] { return name; };
+    return spec;
+}
+
+void AnnounceAlert(HWND window) { NotifyWinEvent(EVENT_SYSTEM_ALERT, window, OBJID_CLIENT, CHILDID_SELF); }
+
+} // namespace korimo::ui
