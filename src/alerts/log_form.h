@@ -59,6 +59,8 @@ protected:
     void OnCommand(int id, int code) override;
     void OnTimer(UINT_PTR id) override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
+    std::span<const ui::ControlSpec> Controls() const override;
+    void RemakeFonts(int oldDpi) override;
 
 private:
     HWND View(bool wrapped) const;

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/app_folder.h"
 #include "res/resource.h"
 #include "ui/gdi.h"
@@ -15,9 +17,16 @@ namespace korimo::app {
 namespace {
 constexpr wchar_t kAlreadyRunning[] = L"对不起本程序已在运行中, 不得重复加载!!";
 
-HICON LoadProgramIcon(int size) {
+// The icon at the size a metric asks at that DPI. The icon file holds its own drawing at every size the common
+// scalings ask (16 to 64 pixels, and 100), so the system picks that image rather than blowing up a small one.
+HICON LoadProgramIcon(int metric, int dpi) {
+    const int size = GetSystemMetricsForDpi(metric, static_cast<UINT>(dpi));
     return static_cast<HICON>(
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+void DestroyIfAny(HICON icon) {
+    if (icon) DestroyIcon(icon);
 }
 
 // Held for the whole run; a second start of the same program file finds it.
@@ -72,9 +81,19 @@ procmon::Answer App::Ask(const std::wstring& message) {
 }
 
 App::~App() {
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
+    for (HICON icon : {bigIcon_, smallIcon_, trayIcon_}) DestroyIfAny(icon);
 }
+
+void App::TakeIcons(int windowDpi) {
+    const HICON big = std::exchange(bigIcon_, LoadProgramIcon(SM_CXICON, windowDpi));
+    const HICON small = std::exchange(smallIcon_, LoadProgramIcon(SM_CXSMICON, windowDpi));
+    const HICON tray = std::exchange(trayIcon_, LoadProgramIcon(SM_CXSMICON, ui::MonitorDpi(ui::MonitorOf(nullptr))));
+    if (main_.IsLoaded()) main_.SetIcons(bigIcon_, smallIcon_);
+    if (tray_.IsAdded()) tray_.ChangeIcon(trayIcon_);
+    for (HICON icon : {big, small, tray}) DestroyIfAny(icon);
+}
+
+void App::MainWindowDpiChanged(int dpi) { TakeIcons(dpi); }
 
 int App::Main() {
     SingleInstance instance(InstanceKey(ui::ModulePath()));
@@ -90,16 +109,16 @@ int App::Main() {
 }
 
 bool App::LoadMainWindow() {
-    dpi_ = ui::ScreenDpi();
-    bigIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    if (!main_.Load(dpi_, bigIcon_, smallIcon_)) return false;
+    // The main window comes up centred on the primary monitor, and the panels dock under it at its DPI.
+    const int dpi = ui::MonitorDpi(ui::MonitorOf(nullptr));
+    TakeIcons(dpi);
+    if (!main_.Load(dpi, bigIcon_, smallIcon_)) return false;
 
-    tray_.AddTrayIcon(main_.Hwnd(), smallIcon_);
+    tray_.AddTrayIcon(main_.Hwnd(), trayIcon_);
     // Journals left behind by runs that did not end in order become log files before anything is logged.
     const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(appFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.
-    if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) {
+    if (!dir_.Load(main_.Dpi()) || !pro_.Load(main_.Dpi()) || !log_.Load(main_.Dpi())) {
         tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
         return false;
     }
@@ -126,12 +145,12 @@ int App::RunMessageLoop() {
 
 void App::ShowAbout() {
     if (!maker_) maker_ = std::make_unique<frm_maker>();
-    maker_->Show(dpi_);
+    maker_->Show(ui::MonitorDpi(ui::MonitorOf(nullptr))); // it opens centred on the primary monitor
 }
 
 alerts::Frm_Outputbox& App::Alert() {
     if (!alert_) alert_ = std::make_unique<alerts::Frm_Outputbox>();
-    alert_->Load(dpi_);
+    alert_->Load(ui::MonitorOf(main_.Hwnd())); // at the bottom of the main window's monitor
     return *alert_;
 }
 

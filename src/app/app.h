@@ -36,17 +36,21 @@ public:
     void CloseProgram(CloseReason reason) override;
     bool AlertShowing() const override;
     void AutoSaveSwitched(bool on) override;
+    void MainWindowDpiChanged(int dpi) override;
 
 private:
+    // The window icons at `windowDpi` and the tray icon at the DPI of the primary monitor, where the taskbar
+    // is; the icons they replace go once nothing shows them.
+    void TakeIcons(int windowDpi);
     bool LoadMainWindow();
     void Notice(const std::wstring& title, const std::wstring& text);
     procmon::Answer Ask(const std::wstring& message);
     int RunMessageLoop();
 
     std::wstring appFolder_;
-    int dpi_ = 96;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
+    HICON trayIcon_ = nullptr;
     TrayIcon tray_;
     procmon::pro_form pro_;
     filemon::dir_form dir_;

@@ -29,6 +29,8 @@ public:
     virtual bool AlertShowing() const = 0;
     // "自动保存日志" was ticked or unticked.
     virtual void AutoSaveSwitched(bool on) = 0;
+    // The main window took another DPI (another monitor, another scaling): its icons and the tray's are due.
+    virtual void MainWindowDpiChanged(int /*dpi*/) {}
 
 protected:
     ~MainWindowHost() = default;
@@ -58,14 +60,21 @@ public:
     void OpenPanel(std::size_t index); // Command1..3
     void RestoreFromTray();
     void DockPanels();
+    // The icons of the window (and of its class): for its caption-less face, the task switcher's and the system's.
+    void SetIcons(HICON bigIcon, HICON smallIcon);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnClose() override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
     COLORREF ControlTextColour(HWND control) const override;
+    std::span<const ui::ControlSpec> Controls() const override;
+    void RelayOut(int oldDpi) override;
+    void RemakeFonts(int) override { MakeFonts(); }
+    void OnDisplayChanged() override;
 
 private:
+    void MakeFonts();
     void OnCommand(int id, int code) override;
     static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
     void OnSize(WPARAM state);

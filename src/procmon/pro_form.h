@@ -36,6 +36,7 @@ protected:
     void OnUnload(ui::UnloadMode mode) override;
     void OnCommand(int id, int code) override;
     void OnTimer(UINT_PTR id) override;
+    std::span<const ui::ControlSpec> Controls() const override;
 
 private:
     // CheckPlatform

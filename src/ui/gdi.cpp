@@ -5,13 +5,6 @@
 
 namespace korimo::ui {
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 RECT Scale::Rect(int left, int top, int width, int height) const {
     const PixelRect r = TwipsToPixels(left, top, width, height, dpi);
     return {r.left, r.top, r.right(), r.bottom()};

@@ -1,6 +1,35 @@
 #include "ui/window.h"
 
+#include <shellscalingapi.h>
+
 namespace korimo::ui {
+
+HMONITOR MonitorOf(HWND window) {
+    if (window) return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+int MonitorDpi(HMONITOR monitor) {
+    UINT x = 0, y = 0;
+    if (monitor && SUCCEEDED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) && y > 0) return static_cast<int>(y);
+    const UINT system = GetDpiForSystem();
+    return system > 0 ? static_cast<int>(system) : 96;
+}
+
+// The system's work area is the primary monitor's: where a monitor's own figure is larger (Wine keeps it at the
+// full screen), the smaller one holds, so a taskbar is never covered.
+PixelRect WorkAreaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    RECT system{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &system, 0);
+    RECT r = system;
+    if (monitor && GetMonitorInfoW(monitor, &info)) {
+        r = info.rcWork;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) IntersectRect(&r, &info.rcWork, &system);
+    }
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
