@@ -66,12 +66,18 @@ HWND FaceWindow::CreateControl(const ControlSpec& entry) {
 void FaceWindow::ChangeDpi(int dpi, const RECT& rect) {
     if (dpi <= 0 || dpi == dpi_ || !Hwnd()) return;
     const int oldDpi = std::exchange(dpi_, dpi); // first: the move below may bring the same news again
+    // Nothing is drawn half laid out: the window is painted once, whole, when it is done.
+    SendMessageW(Hwnd(), WM_SETREDRAW, FALSE, 0);
     SetWindowPos(Hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     RelayOut(oldDpi);
+    SendMessageW(Hwnd(), WM_SETREDRAW, TRUE, 0);
+    RepaintFace();
 }
 
 namespace {
+constexpr UINT kMoveOnly = SWP_NOZORDER | SWP_NOACTIVATE;
+
 bool IsTextView(const ControlSpec& entry) {
     return entry.kind == ControlKind::TextView || entry.kind == ControlKind::WrappedTextView;
 }
@@ -104,14 +110,21 @@ void FaceWindow::RelayOut(int oldDpi) {
     for (std::size_t i = 0; i < table.size(); ++i)
         if (HWND view = IsTextView(table[i]) ? Control(table[i].id) : nullptr) tops[i] = TopOf(view);
     Font previous = std::exchange(font_, CreateUiFont(dpi_, 9));
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(table.size())); // every control moves in one go
     for (const ControlSpec& entry : table) {
         HWND control = entry.id ? Control(entry.id) : nullptr;
         if (!control) continue;
-        const PixelRect r = ControlRect(entry, dpi_);
-        SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
         if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) == previous.Get())
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        const PixelRect r = ControlRect(entry, dpi_);
+        if (moves) moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.width, r.height, kMoveOnly);
     }
+    if (!moves || !EndDeferWindowPos(moves)) // the system could not take them in one go: one by one
+        for (const ControlSpec& entry : table)
+            if (HWND control = entry.id ? Control(entry.id) : nullptr) {
+                const PixelRect r = ControlRect(entry, dpi_);
+                SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, kMoveOnly);
+            }
     RemakeFonts(oldDpi);
     for (std::size_t i = 0; i < table.size(); ++i)
         if (tops[i].character >= 0) ScrollTo(Control(table[i].id), tops[i]);

@@ -23,12 +23,8 @@ using namespace korimo;
 
 namespace {
 
-class NoHost final : public app::MainWindowHost {
+class NoHost final : public test::QuietHost {
 public:
-    void ShowAbout() override {}
-    void CloseProgram(app::CloseReason) override {}
-    bool AlertShowing() const override { return false; }
-    void AutoSaveSwitched(bool) override {}
     void MainWindowDpiChanged(int dpi) override { told.push_back(dpi); }
     std::vector<int> told;
 };
