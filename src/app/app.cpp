@@ -20,7 +20,7 @@ constexpr wchar_t kAlreadyRunning[] = L"对不起本程序已在运行中, 不�
 // The icon at the size a metric asks at that DPI. The icon file holds its own drawing at every size the common
 // scalings ask (16 to 64 pixels, and 100), so the system picks that image rather than blowing up a small one.
 HICON LoadProgramIcon(int metric, int dpi) {
-    const int size = GetSystemMetricsForDpi(metric, static_cast<UINT>(dpi));
+    const int size = ui::SystemMetricForDpi(metric, dpi);
     return static_cast<HICON>(
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }

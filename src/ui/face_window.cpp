@@ -90,7 +90,9 @@ struct ViewTop {
 };
 
 ViewTop TopOf(HWND view) {
-    SCROLLINFO bar{sizeof(bar), SIF_ALL};
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof(bar);
+    bar.fMask = SIF_ALL;
     const bool atEnd = GetScrollInfo(view, SB_VERT, &bar) && bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
     return {SendMessageW(view, EM_LINEINDEX, SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0), atEnd};
 }
