@@ -124,14 +124,6 @@ void Compare(Targets& targets, const char* what, int dpi, HWND face, HWND plain)
     targets.AtMost(name, Median(ratios), 1.5);
 }
 
-class NoHost final : public app::MainWindowHost {
-public:
-    void ShowAbout() override {}
-    void CloseProgram(app::CloseReason) override {}
-    bool AlertShowing() const override { return false; }
-    void AutoSaveSwitched(bool) override {}
-};
-
 void MeasureAboutBox(Targets& targets, int dpi) {
     app::frm_maker about;
     if (!targets.Holds("the about box opens", about.Show(dpi))) return;
@@ -142,7 +134,7 @@ void MeasureAboutBox(Targets& targets, int dpi) {
 
 void MeasureMainWindow(Targets& targets, int dpi) {
     test::QuietPanels panels;
-    NoHost host;
+    test::QuietHost host;
     app::frmmain main(panels.tray, {&panels.pro, &panels.dir, &panels.log}, host);
     HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
     if (!targets.Holds("the main window opens", main.Load(dpi, icon, icon))) return;

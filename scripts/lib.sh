@@ -159,6 +159,10 @@ korimo_wine_tray_double_click() {
         [ -n "$tray" ] && break; sleep 0.1
     done
     [ -n "$tray" ] || { korimo_log "Wine's system tray window did not appear: Korimo did not start under Wine"; return 1; }
-    xdotool mousemove --window "$tray" 12 31 click --repeat 2 --delay 80 1 ||
+    # The tray's title bar and icons grow with the scaling: the icon's place goes with the window's height
+    # (44 pixels at 100 %, where it is clicked at 12, 31).
+    local HEIGHT=44 x=12 y=31; eval "$(xdotool getwindowgeometry --shell "$tray" | grep '^HEIGHT=')"
+    [ "$HEIGHT" -le 50 ] || { x=$((12 * HEIGHT / 44)); y=$((31 * HEIGHT / 44)); }
+    xdotool mousemove --window "$tray" "$x" "$y" click --repeat 2 --delay 80 1 ||
         { korimo_log "xdotool could not click Korimo's tray icon"; return 1; }
 }

@@ -20,33 +20,45 @@ BOOL CALLBACK CollectEnabled(HWND window, LPARAM context) {
 }
 } // namespace
 
-bool Frm_Outputbox::Load(int dpi) {
+bool Frm_Outputbox::Load(HMONITOR monitor) {
     if (IsLoaded()) return true;
-    if (!CreateFaced({L"Korimo.Frm_Outputbox"}, L"Korimo", kOutputboxWidthTwips, kOutputboxHeightTwips, dpi))
+    if (!CreateFaced({L"Korimo.Frm_Outputbox"}, L"Korimo", kOutputboxWidthTwips, kOutputboxHeightTwips,
+                     ui::MonitorDpi(monitor)))
         return false;
-    nameFont_ = ui::Font(CreateFontW(-MulDiv(105, dpi, 720), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                                     L"宋体"));
-    timeFont_ = ui::Font(CreateFontW(-MulDiv(2175, dpi, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                                     L"宋体"));
     for (const ui::ControlSpec& entry : OutputboxControls()) CreateControl(entry);
-    SendMessageW(Control(IDC_OUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
-    SendMessageW(Control(IDC_OUT_TIME), WM_SETFONT, reinterpret_cast<WPARAM>(timeFont_.Get()), FALSE);
+    MakeFonts();
     SetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE, GetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE) | SS_RIGHT);
 
-    // Topmost, at the bottom centre of the whole screen; later questions appear wherever the window is then.
+    // Topmost, at the bottom centre of the work area, so that no answer lies under the taskbar; later
+    // questions appear wherever the window is then.
     const ui::PixelRect own = ScreenRect();
-    const ui::PixelPoint at = ui::BottomCentreOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                                     own.width, own.height,
-                                                     ui::TwipsToPixels(kOutputboxBottomMarginTwips, dpi));
+    const ui::PixelPoint at = ui::BottomCentreOrigin(ui::WorkAreaOf(monitor), own.width, own.height,
+                                                     ui::TwipsToPixels(kOutputboxBottomMarginTwips, Dpi()));
     SetWindowPos(Hwnd(), HWND_TOPMOST, at.x, at.y, own.width, own.height, SWP_NOACTIVATE);
     return true;
 }
 
+void Frm_Outputbox::MakeFonts() {
+    const auto songti = [this](int height) {
+        return ui::Font(CreateFontW(-height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"宋体"));
+    };
+    ui::Font name = songti(MulDiv(105, Dpi(), 720)), time = songti(MulDiv(2175, Dpi(), 7200));
+    SendMessageW(Control(IDC_OUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(name.Get()), TRUE);
+    SendMessageW(Control(IDC_OUT_TIME), WM_SETFONT, reinterpret_cast<WPARAM>(time.Get()), TRUE);
+    nameFont_ = std::move(name); // the old fonts go only once no label uses them
+    timeFont_ = std::move(time);
+}
+
+std::span<const ui::ControlSpec> Frm_Outputbox::Controls() const { return OutputboxControls(); }
+
+void Frm_Outputbox::KeepInWorkArea() { KeepInside(ui::WorkAreaOf(ui::MonitorOf(Hwnd()))); }
+
+void Frm_Outputbox::OnDisplayChanged() { KeepInWorkArea(); }
+
 bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1, const std::wstring& Oc2,
                               const std::wstring& Oc3, std::int16_t ot, std::int16_t ov) {
-    if (waiting_ || !Load(ui::ScreenDpi())) return false;
+    if (waiting_ || !Load(ui::MonitorOf(nullptr))) return false;
     SetWindowTextW(Control(IDC_OUT_MSGLABEL), Omsg.c_str());
     Ot = ot;
     Ov = ov;
@@ -58,6 +70,7 @@ bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1,
     }
     Ovalue = 0;
     SetTimer(Hwnd(), kTimer1, 1000, nullptr);
+    KeepInWorkArea(); // where the user left it, unless a taskbar or a monitor has moved since
     RunModal();
     return true;
 }

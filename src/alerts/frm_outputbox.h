@@ -1,5 +1,6 @@
-// The alert pop-up: a question with up to three answers and a countdown, topmost, at the bottom centre of the
-// screen the first time and wherever the user last dragged it afterwards. It is modal: the caller waits inside
+// The alert pop-up: a question with up to three answers and a countdown, topmost, at the bottom centre of its
+// monitor's work area (above the taskbar) the first time and wherever the user last dragged it afterwards, but
+// always wholly inside the work area of the monitor it is on. It is modal: the caller waits inside
 // `outputbox` while the program's other windows take no input, and the program's timers and notifications go
 // on meanwhile.
 #pragma once
@@ -21,7 +22,8 @@ public:
     bool outputbox(const std::wstring& Omsg, const std::wstring& Oc1, const std::wstring& Oc2,
                    const std::wstring& Oc3, std::int16_t Ot, std::int16_t Ov);
 
-    bool Load(int dpi);
+    // Loads the pop-up, hidden, at the DPI of `monitor` and at the bottom centre of its work area.
+    bool Load(HMONITOR monitor);
     bool IsWaiting() const { return waiting_; }
     // Ends a waiting question with no answer (Ovalue kWithdrawn): the program is closing. The pop-up hides at
     // once and the other windows take input again; `outputbox` returns when control gets back to it.
@@ -37,8 +39,13 @@ protected:
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
     void OnClose() override {} // only an answer ends the question, and the question stays on screen
     COLORREF ControlTextColour(HWND control) const override;
+    std::span<const ui::ControlSpec> Controls() const override;
+    void RemakeFonts(int) override { MakeFonts(); }
+    void OnDisplayChanged() override;
 
 private:
+    void MakeFonts();
+    void KeepInWorkArea();
     void RunModal();
     void DisableOtherWindows();
     void EndModal();

@@ -166,6 +166,16 @@ void log_form::AppendToView(HWND view, const std::wstring& pending) {
     SendMessageW(view, EM_LINESCROLL, 0, firstLine - now);
 }
 
+std::span<const ui::ControlSpec> log_form::Controls() const { return LogControls(); }
+
+// The chosen font keeps its size in points.
+void log_form::RemakeFonts(int oldDpi) {
+    LOGFONTW font = ViewFont();
+    font.lfHeight = ui::RescaledPixels(font.lfHeight, oldDpi, Dpi());
+    font.lfWidth = ui::RescaledPixels(font.lfWidth, oldDpi, Dpi());
+    ApplyFont(font);
+}
+
 bool log_form::WordWrap() const { return Button_GetCheck(Control(IDC_LOG_CHECK1)) == BST_CHECKED; }
 
 // The wrapped view lies over the other; the one it covers is hidden too, so that appends to it cost what an

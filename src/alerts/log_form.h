@@ -63,6 +63,8 @@ protected:
     std::span<const ui::TimerBinding> Timers() const override;
     HBRUSH OwnControlColour(HDC dc, HWND control) override;
     void OnFaceColoursChanged() override;
+    std::span<const ui::ControlSpec> Controls() const override;
+    void RemakeFonts(int oldDpi) override;
 
 private:
     HWND View(bool wrapped) const;

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/app_folder.h"
 #include "res/resource.h"
 #include "ui/gdi.h"
@@ -15,7 +17,10 @@ namespace korimo::app {
 namespace {
 constexpr wchar_t kAlreadyRunning[] = L"对不起本程序已在运行中, 不得重复加载!!";
 
-HICON LoadProgramIcon(int size) {
+// The icon at the size a metric asks at that DPI. The icon file holds its own drawing at every size the common
+// scalings ask (16 to 64 pixels, and 100), so the system picks that image rather than blowing up a small one.
+HICON LoadProgramIcon(int metric, int dpi) {
+    const int size = ui::SystemMetricForDpi(metric, dpi);
     return static_cast<HICON>(
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
@@ -71,6 +76,19 @@ procmon::Answer App::Ask(const std::wstring& message) {
     return AnswerFromPopup(alert.Ovalue);
 }
 
+// The new icons are in use before the old ones go.
+void App::TakeIcons(int windowDpi) {
+    ui::Icon big(LoadProgramIcon(SM_CXICON, windowDpi)), small(LoadProgramIcon(SM_CXSMICON, windowDpi));
+    ui::Icon tray(LoadProgramIcon(SM_CXSMICON, ui::MonitorDpi(ui::MonitorOf(nullptr))));
+    if (main_.IsLoaded()) main_.SetIcons(big.Get(), small.Get());
+    if (tray_.IsAdded()) tray_.ChangeIcon(tray.Get());
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+    trayIcon_ = std::move(tray);
+}
+
+void App::MainWindowDpiChanged(int dpi) { TakeIcons(dpi); }
+
 int App::Main() {
     SingleInstance instance(InstanceKey(ui::ModulePath()));
     if (instance.AlreadyRunning()) {
@@ -85,16 +103,16 @@ int App::Main() {
 }
 
 bool App::LoadMainWindow() {
-    dpi_ = ui::ScreenDpi();
-    bigIcon_.Reset(LoadProgramIcon(GetSystemMetrics(SM_CXICON)));
-    smallIcon_.Reset(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON)));
-    if (!main_.Load(dpi_, bigIcon_.Get(), smallIcon_.Get())) return false;
+    // The main window comes up centred on the primary monitor, and the panels dock under it at its DPI.
+    const int dpi = ui::MonitorDpi(ui::MonitorOf(nullptr));
+    TakeIcons(dpi);
+    if (!main_.Load(dpi, bigIcon_.Get(), smallIcon_.Get())) return false;
 
-    tray_.AddTrayIcon(main_.Hwnd(), smallIcon_.Get());
+    tray_.AddTrayIcon(main_.Hwnd(), trayIcon_.Get());
     // Journals left behind by runs that did not end in order become log files before anything is logged.
     const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(appFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.
-    if (!dir_.Load(dpi_) || !pro_.Load(dpi_) || !log_.Load(dpi_)) {
+    if (!dir_.Load(main_.Dpi()) || !pro_.Load(main_.Dpi()) || !log_.Load(main_.Dpi())) {
         tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
         return false;
     }
@@ -153,12 +171,12 @@ bool App::HandleKey(const MSG& msg, HWND root) {
 
 void App::ShowAbout() {
     if (!maker_) maker_ = std::make_unique<frm_maker>();
-    maker_->Show(dpi_);
+    maker_->Show(ui::MonitorDpi(ui::MonitorOf(nullptr))); // it opens centred on the primary monitor
 }
 
 alerts::Frm_Outputbox& App::Alert() {
     if (!alert_) alert_ = std::make_unique<alerts::Frm_Outputbox>();
-    alert_->Load(dpi_);
+    alert_->Load(ui::MonitorOf(main_.Hwnd())); // at the bottom of the main window's monitor
     return *alert_;
 }
 

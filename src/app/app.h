@@ -35,8 +35,12 @@ public:
     void CloseProgram(CloseReason reason) override;
     bool AlertShowing() const override;
     void AutoSaveSwitched(bool on) override;
+    void MainWindowDpiChanged(int dpi) override;
 
 private:
+    // The window icons at `windowDpi` and the tray icon at the DPI of the primary monitor, where the taskbar
+    // is; the icons they replace go once nothing shows them.
+    void TakeIcons(int windowDpi);
     bool LoadMainWindow();
     void Notice(const std::wstring& title, const std::wstring& text);
     procmon::Answer Ask(const std::wstring& message);
@@ -45,9 +49,9 @@ private:
     bool HandleKey(const MSG& msg, HWND root);
 
     std::wstring appFolder_;
-    int dpi_ = 96;
     ui::Icon bigIcon_;
     ui::Icon smallIcon_;
+    ui::Icon trayIcon_;
     TrayIcon tray_;
     procmon::pro_form pro_;
     filemon::dir_form dir_;

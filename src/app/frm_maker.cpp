@@ -43,8 +43,7 @@ bool frm_maker::Show(int dpi) {
     if (!IsLoaded()) {
         // No title: opening the box must not make the process monitor report Korimo as a started program.
         if (!CreateFaced({L"Korimo.frm_maker"}, L"", kWidthTwips, kHeightTwips, dpi)) return false;
-        titleFont_ = ui::CreateUiFont(dpi, 28, true);
-        lineFont_ = ui::CreateUiFont(dpi, 11);
+        MakeFonts();
         const ui::PixelRect own = ScreenRect();
         const ui::PixelPoint origin =
             ui::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), own.width, own.height);
@@ -52,6 +51,11 @@ bool frm_maker::Show(int dpi) {
     }
     ShowWindow(Hwnd(), SW_SHOW);
     return true;
+}
+
+void frm_maker::MakeFonts() {
+    titleFont_ = ui::CreateUiFont(Dpi(), 28, true);
+    lineFont_ = ui::CreateUiFont(Dpi(), 11);
 }
 
 LRESULT frm_maker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

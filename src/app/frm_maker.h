@@ -13,8 +13,10 @@ public:
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
+    void RemakeFonts(int) override { MakeFonts(); }
 
 private:
+    void MakeFonts();
     void PaintShapes(HDC dc, const ui::Scale& s);
 
     bool pressed_ = false; // a click counts only when it started on the box

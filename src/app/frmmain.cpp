@@ -32,8 +32,7 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
         return false;
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    titleFont_ = ui::CreateUiFont(dpi, 22, true);
-    subtitleFont_ = ui::CreateUiFont(dpi, 10);
+    MakeFonts();
     for (const ui::ControlSpec& entry : MainControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
@@ -68,6 +67,33 @@ void frmmain::OpenPanel(std::size_t index) {
 void frmmain::DockPanels() {
     const ui::PixelRect own = ScreenRect();
     for (ui::PanelWindow* panel : panels_) panel->DockUnder(own);
+}
+
+void frmmain::SetIcons(HICON bigIcon, HICON smallIcon) {
+    SetClassLongPtrW(Hwnd(), GCLP_HICON, reinterpret_cast<LONG_PTR>(bigIcon));
+    SetClassLongPtrW(Hwnd(), GCLP_HICONSM, reinterpret_cast<LONG_PTR>(smallIcon));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
+void frmmain::MakeFonts() {
+    titleFont_ = ui::CreateUiFont(Dpi(), 22, true);
+    subtitleFont_ = ui::CreateUiFont(Dpi(), 10);
+}
+
+std::span<const ui::ControlSpec> frmmain::Controls() const { return MainControls(); }
+
+// The panels follow: laid out at the main window's new DPI and docked under it, so an open one stays in place.
+void frmmain::RelayOut(int oldDpi) {
+    ui::FaceWindow::RelayOut(oldDpi);
+    const ui::PixelRect own = ScreenRect();
+    for (ui::PanelWindow* panel : panels_) panel->FollowMain(own, Dpi());
+    host_.MainWindowDpiChanged(Dpi());
+}
+
+void frmmain::OnDisplayChanged() {
+    ui::FaceWindow::OnDisplayChanged();
+    DockPanels();
 }
 
 void frmmain::RestoreFromTray(bool keyboardCues) {

@@ -30,6 +30,8 @@ public:
     virtual bool AlertShowing() const = 0;
     // "自动保存日志" was ticked or unticked.
     virtual void AutoSaveSwitched(bool on) = 0;
+    // The main window took another DPI (another monitor, another scaling): its icons and the tray's are due.
+    virtual void MainWindowDpiChanged(int /*dpi*/) {}
 
 protected:
     ~MainWindowHost() = default;
@@ -65,12 +67,18 @@ public:
     // The panel on screen, if one is.
     ui::PanelWindow* OpenPanelWindow() const;
     void DockPanels();
+    // The icons of the window (and of its class): for its caption-less face, the task switcher's and the system's.
+    void SetIcons(HICON bigIcon, HICON smallIcon);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnClose() override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
     COLORREF ControlTextColour(HWND control) const override;
+    std::span<const ui::ControlSpec> Controls() const override;
+    void RelayOut(int oldDpi) override;
+    void RemakeFonts(int) override { MakeFonts(); }
+    void OnDisplayChanged() override;
 
 private:
     std::span<const ui::CommandBinding> Commands() const override;
@@ -78,6 +86,7 @@ private:
     void Label1_Click();     // the about box
     void AutoSave_Click();   // after Check1(2)
     void Image1_Click();     // the close mark: the program ends
+    void MakeFonts();
     static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);

@@ -90,6 +90,14 @@ void TrayIcon::RemoveTrayIcon() {
     added_ = false;
 }
 
+void TrayIcon::ChangeIcon(HICON icon) {
+    icon_ = icon;
+    if (!added_) return;
+    NOTIFYICONDATAW data = Data();
+    data.uFlags = NIF_ICON;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void TrayIcon::Restore() {
     if (wanted_) AddTrayIcon(owner_, icon_);
 }

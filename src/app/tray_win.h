@@ -35,6 +35,8 @@ public:
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
     void RemoveTrayIcon();
+    // Shows another picture (the same icon at another size); no notice is repeated.
+    void ChangeIcon(HICON icon);
     // Gives the shell the newest notice at once if one waits for its turn (see NoticePacer).
     void FlushNotice();
     int NoticesSent() const { return noticesSent_; } // balloons given to the shell since start

@@ -69,6 +69,8 @@ void dir_form::OnLoad() {
     if (SubclassWindow(Hwnd(), *this)) registration_.RegisterShellNotify(Hwnd());
 }
 
+std::span<const ui::ControlSpec> dir_form::Controls() const { return DirControls(); }
+
 void dir_form::OnUnload(ui::UnloadMode) {
     registration_.UnregisterShellNotify();
     UnsubclassWindow(Hwnd());

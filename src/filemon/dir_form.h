@@ -42,6 +42,7 @@ protected:
     std::span<const ui::CommandBinding> Commands() const override;
     std::span<const ui::TimerBinding> Timers() const override;
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
+    std::span<const ui::ControlSpec> Controls() const override;
 
 private:
     // The boxes are read when they change, not at every notification: in a flood, reading 28 boxes each time

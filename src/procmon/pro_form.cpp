@@ -32,6 +32,8 @@ void pro_form::OnLoad() {
     SetPeriod(kInitialPeriodMs);
 }
 
+std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls(); }
+
 void pro_form::OnUnload(ui::UnloadMode) { KillTimer(Hwnd(), kProTimer); }
 
 bool pro_form::Ticked(int id) const { return Button_GetCheck(Control(id)) != BST_UNCHECKED; }

@@ -36,6 +36,7 @@ protected:
     void OnUnload(ui::UnloadMode mode) override;
     std::span<const ui::CommandBinding> Commands() const override;
     std::span<const ui::TimerBinding> Timers() const override;
+    std::span<const ui::ControlSpec> Controls() const override;
 
 private:
     // CheckPlatform

@@ -1,5 +1,8 @@
 #include "ui/face_window.h"
 
+#include <utility>
+#include <vector>
+
 namespace korimo::ui {
 
 bool FaceWindow::CreateFaced(const WindowClassInfo& cls, const std::wstring& title, int widthTwips, int heightTwips,
@@ -58,6 +61,89 @@ HWND FaceWindow::CreateControl(const ControlSpec& entry) {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), ModuleInstance(), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return control;
+}
+
+void FaceWindow::ChangeDpi(int dpi, const RECT& rect) {
+    if (dpi <= 0 || dpi == dpi_ || !Hwnd()) return;
+    const int oldDpi = std::exchange(dpi_, dpi); // first: the move below may bring the same news again
+    // Nothing is drawn half laid out: the window is painted once, whole, when it is done.
+    SendMessageW(Hwnd(), WM_SETREDRAW, FALSE, 0);
+    SetWindowPos(Hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RelayOut(oldDpi);
+    SendMessageW(Hwnd(), WM_SETREDRAW, TRUE, 0);
+    RepaintFace();
+}
+
+namespace {
+constexpr UINT kMoveOnly = SWP_NOZORDER | SWP_NOACTIVATE;
+
+bool IsTextView(const ControlSpec& entry) {
+    return entry.kind == ControlKind::TextView || entry.kind == ControlKind::WrappedTextView;
+}
+
+// Where a text view is scrolled to: the first character of its top line (a view that wraps wraps anew at its
+// new width), or its end when it shows its last line, as a view following the newest entry does.
+struct ViewTop {
+    LRESULT character = -1;
+    bool atEnd = false;
+};
+
+ViewTop TopOf(HWND view) {
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof(bar);
+    bar.fMask = SIF_ALL;
+    const bool atEnd = GetScrollInfo(view, SB_VERT, &bar) && bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
+    return {SendMessageW(view, EM_LINEINDEX, SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0), atEnd};
+}
+
+void ScrollTo(HWND view, const ViewTop& top) {
+    const LRESULT lines = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
+    const LRESULT line = top.atEnd ? lines : SendMessageW(view, EM_LINEFROMCHAR, top.character, 0);
+    SendMessageW(view, EM_LINESCROLL, 0, line - SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+} // namespace
+
+// Controls that use a font of their own (the log's views, the pop-up's name and countdown) keep it here;
+// RemakeFonts gives them one for the new DPI. Texts, ticks, carets and selections stay as they are.
+void FaceWindow::RelayOut(int oldDpi) {
+    const std::span<const ControlSpec> table = Controls();
+    std::vector<ViewTop> tops(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (HWND view = IsTextView(table[i]) ? Control(table[i].id) : nullptr) tops[i] = TopOf(view);
+    Font previous = std::exchange(font_, CreateUiFont(dpi_, 9));
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(table.size())); // every control moves in one go
+    for (const ControlSpec& entry : table) {
+        HWND control = entry.id ? Control(entry.id) : nullptr;
+        if (!control) continue;
+        if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) == previous.Get())
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        const PixelRect r = ControlRect(entry, dpi_);
+        if (moves) moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.width, r.height, kMoveOnly);
+    }
+    if (!moves || !EndDeferWindowPos(moves)) // the system could not take them in one go: one by one
+        for (const ControlSpec& entry : table)
+            if (HWND control = entry.id ? Control(entry.id) : nullptr) {
+                const PixelRect r = ControlRect(entry, dpi_);
+                SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, kMoveOnly);
+            }
+    RemakeFonts(oldDpi);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (tops[i].character >= 0) ScrollTo(Control(table[i].id), tops[i]);
+    RepaintFace();
+}
+
+void FaceWindow::KeepInside(const PixelRect& area) {
+    const PixelRect own = ScreenRect();
+    const PixelPoint at = BroughtInside(area, own);
+    if (at.x != own.left || at.y != own.top) MoveTo(at.x, at.y);
+}
+
+void FaceWindow::OnDisplayChanged() {
+    const PixelRect own = ScreenRect();
+    const RECT rect{own.left, own.top, own.right(), own.bottom()};
+    if (!MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+        KeepInside(WorkAreaOf(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST)));
 }
 
 void FaceWindow::RepaintFace() {
@@ -151,6 +237,15 @@ LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_DPICHANGED:
+        ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChanged();
+        return Default(msg, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) OnDisplayChanged();
+        return Default(msg, wParam, lParam);
     default:
         return Window::HandleMessage(msg, wParam, lParam); // commands, timers and the rest
     }

@@ -1,7 +1,11 @@
 // A borderless window without a taskbar button whose client area is a face we draw ourselves. The face is
 // painted once per size into a bitmap; child controls take their background from the same bitmap, so check
-// boxes and labels sit on the face without a box of their own.
+// boxes and labels sit on the face without a box of their own. Every pixel figure comes from the window's own
+// DPI, and a change of it (the window moved to another monitor, the user changed the scaling) lays the window
+// out afresh from its twips tables: fonts, controls and face.
 #pragma once
+
+#include <span>
 
 #include "ui/contrast.h"
 #include "ui/gdi.h"
@@ -14,6 +18,8 @@ public:
     int Dpi() const { return dpi_; }
     HFONT UiFont() const { return font_.Get(); }
     PixelRect ControlPixels(const ControlSpec& entry) const { return ControlRect(entry, dpi_); }
+    // The face as last drawn; null until the window has been painted at its current size and DPI.
+    HBITMAP FaceBitmap() const { return face_.Get(); }
 
 protected:
     // Creates the window hidden, its client area given in twips at the given DPI.
@@ -29,6 +35,22 @@ protected:
     void RepaintFace();
     // The theme changed what the face is drawn with (high contrast, system colours): the face is drawn anew.
     virtual void OnFaceColoursChanged() { RepaintFace(); }
+
+    // The controls the window made from a table, for laying them out again at another DPI.
+    virtual std::span<const ControlSpec> Controls() const { return {}; }
+    // Takes a new DPI (WM_DPICHANGED, or the main window docking a panel): the window goes to `rect` (screen
+    // pixels) and is laid out again. Nothing happens at the DPI it already has.
+    void ChangeDpi(int dpi, const RECT& rect);
+    // Lays the window out again at Dpi(): the interface font, every control of Controls() at its place (a text
+    // view keeps the line at its top), the window's own fonts, the face.
+    virtual void RelayOut(int oldDpi);
+    // Makes the window's own fonts, and those of controls that have one of their own, for Dpi().
+    virtual void RemakeFonts(int /*oldDpi*/) {}
+    // A monitor went, or the resolution or the work area changed: a window that now lies on no monitor comes
+    // back onto the nearest one.
+    virtual void OnDisplayChanged();
+    // Moves the window, as little as possible, so that it lies wholly inside `area`.
+    void KeepInside(const PixelRect& area);
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -7,12 +7,6 @@
 
 namespace korimo::ui {
 
-int ScreenDpi() {
-    const WindowDc screen;
-    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
-
 RECT Scale::Rect(int left, int top, int width, int height) const {
     const PixelRect r = TwipsToPixels(left, top, width, height, dpi);
     return {r.left, r.top, r.right(), r.bottom()};

@@ -64,9 +64,6 @@ private:
     HGDIOBJ old_;
 };
 
-// Dots per inch of the screen, as a DPI-aware program sees it (96 at 100 %, 144 at 150 %).
-int ScreenDpi();
-
 // Twips to pixels at one DPI, for drawing code that places things in the window's own twip grid.
 struct Scale {
     int dpi;

@@ -26,8 +26,27 @@ PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int
     return {screenWidth / 2 - windowWidth / 2, screenHeight / 2 - windowHeight / 2};
 }
 
-PixelPoint BottomCentreOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int bottomMargin) {
-    return {screenWidth / 2 - windowWidth / 2, screenHeight - windowHeight - bottomMargin};
+PixelPoint BottomCentreOrigin(const PixelRect& area, int windowWidth, int windowHeight, int bottomMargin) {
+    return {area.left + area.width / 2 - windowWidth / 2, area.bottom() - windowHeight - bottomMargin};
+}
+
+namespace {
+int Inside(int start, int length, int areaStart, int areaLength) {
+    if (length >= areaLength || start < areaStart) return areaStart;
+    return start + length > areaStart + areaLength ? areaStart + areaLength - length : start;
+}
+} // namespace
+
+PixelPoint BroughtInside(const PixelRect& area, const PixelRect& window) {
+    return {Inside(window.left, window.width, area.left, area.width),
+            Inside(window.top, window.height, area.top, area.height)};
+}
+
+int RescaledPixels(int pixels, int fromDpi, int toDpi) {
+    if (fromDpi <= 0) return pixels;
+    const std::int64_t product = static_cast<std::int64_t>(pixels) * toDpi;
+    const std::int64_t half = fromDpi / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / fromDpi : (product - half) / fromDpi);
 }
 
 const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name) {

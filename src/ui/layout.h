@@ -56,8 +56,16 @@ PixelPoint DockedPanelOrigin(const PixelRect& mainWindow);
 // Top-left corner that centres a window of the given size on a screen of the given size.
 PixelPoint CentredOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
-// Top-left corner of a window at the bottom centre of the screen, `bottomMargin` pixels above its bottom edge.
-PixelPoint BottomCentreOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int bottomMargin);
+// Top-left corner of a window at the bottom centre of an area (a monitor's work area, without the taskbar),
+// `bottomMargin` pixels above the area's bottom edge.
+PixelPoint BottomCentreOrigin(const PixelRect& area, int windowWidth, int windowHeight, int bottomMargin);
+
+// Where a window goes so that it lies wholly inside the area, moved as little as possible; one larger than the
+// area keeps its top-left corner on the area's.
+PixelPoint BroughtInside(const PixelRect& area, const PixelRect& window);
+
+// A size in pixels at one DPI, as it is at another (a window's rectangle when its monitor's scaling changes).
+int RescaledPixels(int pixels, int fromDpi, int toDpi);
 
 const ControlSpec* FindControl(std::span<const ControlSpec> table, std::wstring_view name);
 const ControlSpec* FindControl(std::span<const ControlSpec> table, int id);

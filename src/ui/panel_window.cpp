@@ -31,6 +31,17 @@ void PanelWindow::ShowDocked(const PixelRect& mainWindow) {
     ShowWindow(Hwnd(), SW_SHOWNA); // the keyboard stays where it was; F6 moves it into the panel
 }
 
+void PanelWindow::FollowMain(const PixelRect& mainWindow, int dpi) {
+    if (!IsLoaded()) return;
+    const PixelPoint origin = DockedPanelOrigin(mainWindow);
+    const int height = dpi == Dpi() ? ScreenRect().height : TwipsToPixels(Info().heightTwips, dpi);
+    const RECT rect{origin.x, origin.y, origin.x + mainWindow.width, origin.y + height};
+    if (dpi != Dpi())
+        ChangeDpi(dpi, rect);
+    else // the system may have told the panel first, as it tells every window on a monitor whose scaling changed
+        SetWindowPos(Hwnd(), nullptr, rect.left, rect.top, mainWindow.width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void PanelWindow::PaintFace(HDC dc, const Scale& scale, SIZE client) {
     FillVerticalGradient(dc, RECT{0, 0, client.cx, client.cy}, FaceColour(RGB(0xF6, 0xF9, 0xFC), COLOR_WINDOW),
                          FaceColour(RGB(0xE2, 0xEA, 0xF3), COLOR_WINDOW));

@@ -27,12 +27,16 @@ public:
     void DockUnder(const PixelRect& mainWindow);
     // Takes the main window's width, docks under it and shows.
     void ShowDocked(const PixelRect& mainWindow);
+    // The main window's DPI changed to `dpi`: the panel is laid out at it and docked under the main window at
+    // its width. At the DPI the panel has, it is only docked.
+    void FollowMain(const PixelRect& mainWindow, int dpi);
 
 protected:
     virtual PanelInfo Info() const = 0;
     virtual void OnLoad() {}
     virtual void OnUnload(UnloadMode) {}
     void PaintFace(HDC dc, const Scale& scale, SIZE client) override;
+    void OnDisplayChanged() override {} // the main window docks its panels
 };
 
 } // namespace korimo::ui

@@ -1,6 +1,61 @@
 #include "ui/window.h"
 
+#include <shellscalingapi.h>
+
 namespace korimo::ui {
+
+HMONITOR MonitorOf(HWND window) {
+    if (window) return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+namespace {
+// A function of a system library that older Windows lacks (the per-monitor ones came with 8.1 and 10): the
+// program still starts there and falls back to the screen's one DPI.
+template <class Function> Function SystemFunction(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+} // namespace
+
+int MonitorDpi(HMONITOR monitor) {
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+    static const auto forMonitor = SystemFunction<ForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    if (monitor && forMonitor && SUCCEEDED(forMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) && y > 0)
+        return static_cast<int>(y);
+    return ScreenDpi();
+}
+
+int SystemMetricForDpi(int metric, int dpi) {
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = SystemFunction<ForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(metric, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(metric), dpi, ScreenDpi());
+}
+
+// The system's work area is the primary monitor's: where a monitor's own figure is larger (Wine keeps it at the
+// full screen), the smaller one holds, so a taskbar is never covered.
+PixelRect WorkAreaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    RECT system{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &system, 0);
+    RECT r = system;
+    if (monitor && GetMonitorInfoW(monitor, &info)) {
+        r = info.rcWork;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) IntersectRect(&r, &info.rcWork, &system);
+    }
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 

@@ -55,6 +55,15 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// The monitor a window lies on (the nearest when it lies on none); the primary monitor for no window.
+HMONITOR MonitorOf(HWND window);
+// Dots per inch of a monitor as a per-monitor aware program sees it (96 at 100 %, 144 at 150 %).
+int MonitorDpi(HMONITOR monitor);
+// A system metric (an icon's size) as it is at that DPI.
+int SystemMetricForDpi(int metric, int dpi);
+// The part of a monitor that windows may use: the screen less the taskbar.
+PixelRect WorkAreaOf(HMONITOR monitor);
+
 // The instance of the module that holds our resources and window classes.
 HINSTANCE ModuleInstance();
 // The full path of the running program, however long.

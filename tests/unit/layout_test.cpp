@@ -12,6 +12,7 @@
 #include "filemon/dir_form_layout.h"
 #include "procmon/pro_form_layout.h"
 #include "ui/layout.h"
+#include "../support/layout_rules.h"
 
 using namespace korimo;
 
@@ -42,7 +43,21 @@ TEST(Docking, PanelGoesUnderTheMainWindowAtItsLeftEdge) {
     EXPECT_EQ(ui::DockedPanelOrigin(main), (ui::PixelPoint{200, 515}));
     EXPECT_EQ(ui::CentredOrigin(1280, 1024, 635, 365), (ui::PixelPoint{323, 330}));
     EXPECT_EQ(ui::CentredOrigin(1920, 1080, 953, 548), (ui::PixelPoint{484, 266}));
-    EXPECT_EQ(ui::BottomCentreOrigin(1280, 1024, 405, 150, 60), (ui::PixelPoint{438, 814}));
+    EXPECT_EQ(ui::BottomCentreOrigin({0, 0, 1280, 1024}, 405, 150, 60), (ui::PixelPoint{438, 814}));
+    // Above a taskbar 48 pixels high, on a second monitor to the right of the first.
+    EXPECT_EQ(ui::BottomCentreOrigin({1280, 0, 1920, 1032}, 405, 150, 60), (ui::PixelPoint{2038, 822}));
+}
+
+TEST(Placement, AWindowIsBroughtInsideAnAreaMovedAsLittleAsPossible) {
+    const ui::PixelRect area{1280, 0, 1920, 1032};
+    EXPECT_EQ(ui::BroughtInside(area, {1500, 300, 400, 150}), (ui::PixelPoint{1500, 300})); // inside: stays
+    EXPECT_EQ(ui::BroughtInside(area, {1500, 1000, 400, 150}), (ui::PixelPoint{1500, 882})); // under the taskbar
+    EXPECT_EQ(ui::BroughtInside(area, {-900, -50, 400, 150}), (ui::PixelPoint{1280, 0}));   // a monitor that went
+    EXPECT_EQ(ui::BroughtInside(area, {3100, 500, 400, 150}), (ui::PixelPoint{2800, 500}));
+    EXPECT_EQ(ui::BroughtInside(area, {1500, 500, 2400, 150}), (ui::PixelPoint{1280, 500})); // wider than the area
+    EXPECT_EQ(ui::RescaledPixels(635, 96, 144), 953);
+    EXPECT_EQ(ui::RescaledPixels(953, 144, 96), 635);
+    EXPECT_EQ(ui::RescaledPixels(-12, 96, 120), -15);
 }
 
 class MainLayoutAtDpi : public testing::TestWithParam<int> {};
@@ -76,49 +91,14 @@ TEST_P(MainLayoutAtDpi, VisibleControlsDoNotOverlap) {
 
 INSTANTIATE_TEST_SUITE_P(Scalings, MainLayoutAtDpi, testing::Values(96, 120, 144, 192));
 
-// The other windows' tables, in twips as they are laid out: every control inside its window, and no two visible
-// controls overlapping by more than a touch (a 255-twip row on a 240-twip grid overlaps the next by 15 twips:
-// one pixel at 100 %), except a container and what it holds, and the controls a window stacks on purpose.
+// The other windows' tables, in twips as they are laid out (the same rule holds for the real windows in pixels at
+// every DPI, tests/win).
 TEST(PanelLayouts, EveryControlLiesInsideItsWindowAndNoneOverlapsBeyondATouch) {
-    struct Table {
-        const char* window;
-        std::span<const ui::ControlSpec> controls;
-        int width, height;
-        std::set<std::wstring_view> reachBelow; // pro_form's Picture1 shows only its top strip, on purpose
-        std::set<std::pair<std::wstring_view, std::wstring_view>> stacked;
-    };
-    const Table tables[] = {
-        {"pro_form", procmon::ProControls(), procmon::kProWidthTwips, procmon::kProHeightTwips,
-         {L"Picture1", L"process", L"proText1", L"proText0"}, {}},
-        {"dir_form", filemon::DirControls(), filemon::kDirWidthTwips, filemon::kDirHeightTwips, {}, {}},
-        {"log_form", alerts::LogControls(), alerts::kLogWidthTwips, alerts::kLogHeightTwips, {},
-         {{L"Picture1", L"Picture2"}, {L"text", L"Text1"}}}, // swatches in front of each other; the two views
-        {"Frm_Outputbox", alerts::OutputboxControls(), alerts::kOutputboxWidthTwips, alerts::kOutputboxHeightTwips,
-         {}, {}},
-    };
-    constexpr int kTouch = 15;
-    const auto contains = [](const ui::ControlSpec& a, const ui::ControlSpec& b) {
-        return a.left <= b.left && a.top <= b.top && a.left + a.width >= b.left + b.width &&
-               a.top + a.height >= b.top + b.height;
-    };
-    for (const Table& table : tables) {
-        for (const ui::ControlSpec& c : table.controls) {
-            const std::string name = std::string(table.window) + "." + std::string(c.name.begin(), c.name.end());
-            EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.left + c.width <= table.width &&
-                        (c.top + c.height <= table.height || table.reachBelow.count(c.name)))
-                << name << " leaves its window";
-        }
-        for (size_t i = 0; i < table.controls.size(); ++i)
-            for (size_t j = i + 1; j < table.controls.size(); ++j) {
-                const ui::ControlSpec &a = table.controls[i], &b = table.controls[j];
-                if (!a.visible || !b.visible || contains(a, b) || contains(b, a) || table.stacked.count({a.name, b.name}))
-                    continue;
-                const int across = std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
-                const int down = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
-                EXPECT_TRUE(across <= kTouch || down <= kTouch)
-                    << table.window << ": " << std::string(a.name.begin(), a.name.end()) << " and "
-                    << std::string(b.name.begin(), b.name.end()) << " overlap by " << across << " x " << down;
-            }
+    for (const test::WindowLayout& layout : test::PanelLayouts()) {
+        std::vector<ui::PixelRect> rects;
+        for (const ui::ControlSpec& c : layout.controls) rects.push_back({c.left, c.top, c.width, c.height});
+        for (const std::string& fault : test::LayoutFaults(layout, rects, layout.width, layout.height, 15))
+            ADD_FAILURE() << fault;
     }
 }
 

@@ -109,7 +109,25 @@ TEST(AlertPopUp, WithoutAClickTheEleventhTickGivesTheDefaultAnswer) {
     EXPECT_GE(waited, 10000u) << "answered before the eleventh tick"; // ordering, not speed: ten full seconds
 }
 
-TEST(AlertPopUp, ComesUpAtTheBottomCentreThenWhereverItWasDragged) {
+// A taskbar 48 pixels high along the bottom of the screen, for as long as it lives.
+class Taskbar {
+public:
+    Taskbar() {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &original_, 0);
+        RECT work = original_;
+        work.bottom -= 48;
+        SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+    }
+    ~Taskbar() { SystemParametersInfoW(SPI_SETWORKAREA, 0, &original_, 0); }
+    Taskbar(const Taskbar&) = delete;
+    Taskbar& operator=(const Taskbar&) = delete;
+
+private:
+    RECT original_{};
+};
+
+TEST(AlertPopUp, ComesUpAtTheBottomCentreOfTheWorkAreaThenWhereverItWasDragged) {
+    Taskbar taskbar;
     alerts::Frm_Outputbox box;
     RECT first{}, dragged{}, second{};
     {
@@ -128,7 +146,8 @@ TEST(AlertPopUp, ComesUpAtTheBottomCentreThenWhereverItWasDragged) {
     EXPECT_EQ(box.Ovalue, 1);
     const int width = first.right - first.left, height = first.bottom - first.top;
     EXPECT_EQ(first.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
-    EXPECT_EQ(first.bottom, GetSystemMetrics(SM_CYSCREEN) - ui::TwipsToPixels(300, ui::ScreenDpi()));
+    EXPECT_EQ(first.bottom, GetSystemMetrics(SM_CYSCREEN) - 48 - ui::TwipsToPixels(300, box.Dpi()))
+        << "the lowest answer lies under the taskbar";
     EXPECT_EQ(dragged.left, first.left - 120);
     EXPECT_EQ(dragged.top, first.top - 90);
     EXPECT_TRUE(GetWindowLongW(box.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -141,6 +160,20 @@ TEST(AlertPopUp, ComesUpAtTheBottomCentreThenWhereverItWasDragged) {
     }
     EXPECT_EQ(box.Ovalue, 3);
     EXPECT_TRUE(EqualRect(&second, &dragged)) << "the second question did not come up where the first was dragged";
+
+    // Left half under the taskbar (or on a monitor that went), the next question comes up inside the work area.
+    box.MoveTo(second.left, GetSystemMetrics(SM_CYSCREEN) - 60);
+    RECT third{};
+    {
+        Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
+            GetWindowRect(popup, &third);
+            test::ClickWindow(Button(popup, 2));
+        });
+        ASSERT_TRUE(box.outputbox(L"third", L"放过", L"关闭", L"强制关闭", 10, 1));
+    }
+    EXPECT_EQ(box.Ovalue, 2);
+    EXPECT_EQ(third.left, second.left);
+    EXPECT_EQ(third.bottom, GetSystemMetrics(SM_CYSCREEN) - 48);
 }
 
 TEST(AlertPopUp, NothingCanAskASecondQuestionWhileOneWaits) {

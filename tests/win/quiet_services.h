@@ -3,6 +3,7 @@
 #pragma once
 
 #include "alerts/log_form.h"
+#include "app/frmmain.h"
 #include "app/tray_win.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
@@ -18,6 +19,15 @@ inline filemon::FileMonitorServices QuietFileMonitor() {
     return {[](std::wstring_view) { return false; }, [](const std::wstring&) {},
             [](const std::wstring&, const std::wstring&) {}};
 }
+
+// The program around a main window under test: it shows nothing and closes nothing.
+class QuietHost : public app::MainWindowHost {
+public:
+    void ShowAbout() override {}
+    void CloseProgram(app::CloseReason) override {}
+    bool AlertShowing() const override { return false; }
+    void AutoSaveSwitched(bool) override {}
+};
 
 // The panels and tray of a main window under test.
 struct QuietPanels {

@@ -16,6 +16,7 @@
 #include "../support/tray_probe.h"
 #include "answerer.h"
 #include "quiet_services.h"
+#include "tell_dpi.h"
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
@@ -204,7 +205,8 @@ TEST_P(MainWindowTest, AScreenReaderFindsTheMarksTheButtonsAndTheLink) {
 // colours first, as its positive control, and none once the theme is switched on (no restart).
 TEST_P(MainWindowTest, InHighContrastTheFacesShowOnlySystemColours) {
     alerts::Frm_Outputbox popup;
-    ASSERT_TRUE(popup.Load(GetParam()));
+    ASSERT_TRUE(popup.Load(MonitorFromWindow(main.Hwnd(), MONITOR_DEFAULTTOPRIMARY)));
+    test::TellDpi(popup.Hwnd(), popup.Dpi(), GetParam());
     const wchar_t* shown[] = {L"放过", L"关闭", L"强制关闭", L"", L"Korimo进程监视系统发现C:\\Tools\\guard.exe正在启动或正在被调用"};
     for (int i = 0; i < 5; ++i)
         if (*shown[i]) SetWindowTextW(GetDlgItem(popup.Hwnd(), alerts::IDC_OUT_COMMAND1 + i), shown[i]);
