@@ -1,5 +1,6 @@
 #include "ui/face_window.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -97,6 +98,27 @@ ViewTop TopOf(HWND view) {
     return {SendMessageW(view, EM_LINEINDEX, SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0), atEnd};
 }
 
+// A view's text and selection, taken out while the view changes size and font: a long text is then laid out
+// into lines once, when it comes back, not once for each change.
+struct ViewText {
+    std::wstring text;
+    DWORD start = 0, end = 0;
+};
+
+ViewText TakeText(HWND view) {
+    ViewText kept;
+    kept.text.resize(static_cast<std::size_t>(GetWindowTextLengthW(view)) + 1);
+    kept.text.resize(static_cast<std::size_t>(GetWindowTextW(view, kept.text.data(), static_cast<int>(kept.text.size()))));
+    SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&kept.start), reinterpret_cast<LPARAM>(&kept.end));
+    SetWindowTextW(view, L"");
+    return kept;
+}
+
+void GiveText(HWND view, const ViewText& kept) {
+    SetWindowTextW(view, kept.text.c_str());
+    SendMessageW(view, EM_SETSEL, kept.start, kept.end);
+}
+
 void ScrollTo(HWND view, const ViewTop& top) {
     const LRESULT lines = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
     const LRESULT line = top.atEnd ? lines : SendMessageW(view, EM_LINEFROMCHAR, top.character, 0);
@@ -109,8 +131,12 @@ void ScrollTo(HWND view, const ViewTop& top) {
 void FaceWindow::RelayOut(int oldDpi) {
     const std::span<const ControlSpec> table = Controls();
     std::vector<ViewTop> tops(table.size());
+    std::vector<ViewText> texts(table.size());
     for (std::size_t i = 0; i < table.size(); ++i)
-        if (HWND view = IsTextView(table[i]) ? Control(table[i].id) : nullptr) tops[i] = TopOf(view);
+        if (HWND view = IsTextView(table[i]) ? Control(table[i].id) : nullptr) {
+            tops[i] = TopOf(view);
+            texts[i] = TakeText(view);
+        }
     Font previous = std::exchange(font_, CreateUiFont(dpi_, 9));
     HDWP moves = BeginDeferWindowPos(static_cast<int>(table.size())); // every control moves in one go
     for (const ControlSpec& entry : table) {
@@ -129,7 +155,10 @@ void FaceWindow::RelayOut(int oldDpi) {
             }
     RemakeFonts(oldDpi);
     for (std::size_t i = 0; i < table.size(); ++i)
-        if (tops[i].character >= 0) ScrollTo(Control(table[i].id), tops[i]);
+        if (tops[i].character >= 0) {
+            GiveText(Control(table[i].id), texts[i]);
+            ScrollTo(Control(table[i].id), tops[i]);
+        }
     RepaintFace();
 }
 
