@@ -214,17 +214,25 @@ private:
     LONG standardChildren_ = 0;
 };
 
-constexpr UINT_PTR kDescribedSubclass = 0x4B41; // "KA"
+// A described control keeps its spec and the procedure it had in its user data: a window property (as
+// SetWindowSubclass keeps them) would cost a lookup at every message, and a list or a log view gets many.
+struct Described {
+    WNDPROC previous;
+    AccessibleSpec spec;
+};
 
-LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* spec = reinterpret_cast<AccessibleSpec*>(data);
+LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* described = reinterpret_cast<Described*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    if (!described) return DefWindowProcW(control, msg, wParam, lParam);
+    const WNDPROC previous = described->previous;
     if (msg == WM_GETOBJECT) {
-        if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, *spec)) return answer;
+        if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, described->spec)) return answer;
     } else if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, &DescribedProc, kDescribedSubclass);
-        delete spec;
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+        delete described;
     }
-    return DefSubclassProc(control, msg, wParam, lParam);
+    return CallWindowProcW(previous, control, msg, wParam, lParam);
 }
 
 } // namespace
@@ -242,10 +250,15 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const Accessi
 }
 
 void DescribeControl(HWND control, AccessibleSpec spec) {
-    if (!control) return;
-    auto owned = std::make_unique<AccessibleSpec>(std::move(spec));
-    if (SetWindowSubclass(control, &DescribedProc, kDescribedSubclass, reinterpret_cast<DWORD_PTR>(owned.get())))
+    if (!control || GetWindowLongPtrW(control, GWLP_USERDATA)) return; // described already, or the data is taken
+    auto owned = std::make_unique<Described>(Described{nullptr, std::move(spec)});
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned.get()));
+    owned->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DescribedProc)));
+    if (owned->previous)
         owned.release(); // freed when the control goes
+    else
+        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
 }
 
 AccessibleSpec NamedAs(std::wstring name) {

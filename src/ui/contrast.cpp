@@ -4,15 +4,21 @@ namespace korimo::ui {
 
 namespace {
 std::optional<bool> overridden;
+std::optional<bool> read; // the setting as last read: every label's colour asks for it
 } // namespace
 
 bool HighContrastOn() {
     if (overridden) return *overridden;
-    HIGHCONTRASTW setting{};
-    setting.cbSize = sizeof(setting);
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(setting), &setting, 0) &&
-           (setting.dwFlags & HCF_HIGHCONTRASTON);
+    if (!read) {
+        HIGHCONTRASTW setting{};
+        setting.cbSize = sizeof(setting);
+        read = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(setting), &setting, 0) &&
+               (setting.dwFlags & HCF_HIGHCONTRASTON);
+    }
+    return *read;
 }
+
+void ReadHighContrastAgain() { read.reset(); }
 
 void OverrideHighContrast(std::optional<bool> on) { overridden = on; }
 

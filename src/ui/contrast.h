@@ -13,6 +13,9 @@ bool HighContrastOn();
 // Stands in for the system's setting (Wine keeps no high-contrast state of its own); nullopt reads it again.
 void OverrideHighContrast(std::optional<bool> on);
 
+// The setting is read once and kept; a theme change (ChangesFaceColours) has it read again.
+void ReadHighContrastAgain();
+
 // The face's own colour, or the system colour `systemColour` (COLOR_WINDOW, COLOR_WINDOWTEXT, ...) in high contrast.
 COLORREF FaceColour(COLORREF own, int systemColour);
 

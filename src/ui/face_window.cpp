@@ -240,6 +240,7 @@ void FaceWindow::PressFocusedControl() {
 
 LRESULT FaceWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (ChangesFaceColours(msg, wParam)) {
+        ReadHighContrastAgain();
         OnFaceColoursChanged();
         return Default(msg, wParam, lParam);
     }
