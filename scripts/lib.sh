@@ -151,6 +151,45 @@ korimo_small_disk_unmount() {
     KORIMO_SMALL_DISK_DIR=""; unset KORIMO_SMALL_DISK
 }
 
+KORIMO_READONLY_DIR=""
+
+# A program folder the user may not write, as C:\Program Files is for a user who is not an administrator: a folder
+# the tests fill (KORIMO_READONLY_SOURCE) shown read-only at a second path (KORIMO_READONLY_VIEW), by a read-only bind
+# mount. Needs root, or sudo without a password; otherwise says so and those tests skip.
+korimo_readonly_mount() {
+    local as_root=""
+    if [ "$(id -u)" != 0 ]; then
+        sudo -n true 2>/dev/null || { korimo_log "not root: the read-only program folder tests skip (run as root to include them)"; return 0; }
+        as_root="sudo -n"
+    fi
+    KORIMO_READONLY_DIR=$(mktemp -d /tmp/korimo-readonly.XXXXXX)
+    mkdir -p "$KORIMO_READONLY_DIR/source" "$KORIMO_READONLY_DIR/view"
+    if $as_root mount --bind "$KORIMO_READONLY_DIR/source" "$KORIMO_READONLY_DIR/view" &&
+        $as_root mount -o remount,bind,ro "$KORIMO_READONLY_DIR/view"; then
+        export KORIMO_READONLY_SOURCE="$KORIMO_READONLY_DIR/source" KORIMO_READONLY_VIEW="$KORIMO_READONLY_DIR/view"
+    else
+        korimo_log "the read-only bind mount failed: the read-only program folder tests skip"
+        $as_root umount "$KORIMO_READONLY_DIR/view" 2>/dev/null
+        rm -rf "$KORIMO_READONLY_DIR"; KORIMO_READONLY_DIR=""
+    fi
+}
+
+# Unmounts it again; safe to call twice and from a trap.
+korimo_readonly_unmount() {
+    [ -n "$KORIMO_READONLY_DIR" ] || return 0
+    local as_root=""; [ "$(id -u)" = 0 ] || as_root="sudo -n"
+    $as_root umount "$KORIMO_READONLY_DIR/view" && rm -rf "$KORIMO_READONLY_DIR"
+    KORIMO_READONLY_DIR=""; unset KORIMO_READONLY_SOURCE KORIMO_READONLY_VIEW
+}
+
+# The folder the end-to-end tests copy korimo.exe into (KORIMO_E2E_FOLDER) and a symbolic link to it
+# (KORIMO_E2E_ALIAS): the same program file under a second spelling of its path, as a short name, a subst drive or
+# a network path gives one on Windows. Removed with the test run's own folder.
+korimo_e2e_folders() { # $1: a folder of the run
+    mkdir -p "$1/program" && ln -sfn "$1/program" "$1/alias" &&
+        export KORIMO_E2E_FOLDER="$1/program" KORIMO_E2E_ALIAS="$1/alias"
+}
+
 # The main window comes up with a left double-click on Korimo's tray icon.
 korimo_wine_tray_double_click() {
     local tray i

@@ -23,10 +23,12 @@ GTEST_OUTPUT= run_ctest "unit tests (Linux)" --test-dir build/host | tee "$resul
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 KORIMO_OWN_PREFIX=$(mktemp -d /tmp/korimo-test.XXXXXX)
-trap 'korimo_wine_stop; korimo_small_disk_unmount; rm -rf "$results"' EXIT
+trap 'korimo_wine_stop; korimo_small_disk_unmount; korimo_readonly_unmount; rm -rf "$results"' EXIT
 trap 'exit 130' INT TERM
 korimo_wine_start "$KORIMO_OWN_PREFIX/prefix" 96 xvfb || exit 1
 korimo_small_disk_mount # the journal's test on a disk that fills up; skipped without it
+korimo_readonly_mount   # a program folder the user may not write; skipped without it
+korimo_e2e_folders "$KORIMO_OWN_PREFIX"
 export GTEST_OUTPUT="xml:Z:${results//\//\\}\\" # the same folder, as Wine's Z: drive names it
 run_ctest "Win32 layer (Wine)" --test-dir build/windows -L win || status=1
 run_ctest "end-to-end (korimo.exe under Wine)" --test-dir build/windows -L e2e || status=1

@@ -1,6 +1,7 @@
 #include "alerts/log_file_win.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "ui/handle.h"
 #include "ui/text_win.h"
@@ -110,18 +111,49 @@ DWORD AppendWhole(HANDLE file, std::wstring_view text) {
 
 std::uint64_t JournalBytesWritten() { return journalBytesWritten; }
 
-SaveResult WriteJournal(const std::wstring& path, std::wstring_view text, bool fresh) {
-    EnsureFolderOf(path);
-    DWORD error = ERROR_SUCCESS;
-    {
-        ui::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    fresh ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return Failed();
-        error = AppendWhole(file.Get(), text);
-    } // closed before a new journal that took nothing is deleted
+// The first free journal name, made new: two copies of Korimo starting in one folder never share a journal.
+SaveResult Journal::Open() {
+    EnsureFolderOf(JournalPath(folder_));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = FreeJournalPath(folder_, PathExists);
+        // Others may read it while it runs, never delete or rename it.
+        file_ = ui::Handle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file_.Valid()) {
+            path_ = path;
+            return {true, {}};
+        }
+        // Another copy took the name between the look and the make: the next free one.
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return Failed();
+    }
+    return Failed(ERROR_FILE_EXISTS);
+}
+
+SaveResult Journal::Append(std::wstring_view text) {
+    const bool fresh = !file_.Valid();
+    if (fresh) {
+        if (const SaveResult opened = Open(); !opened.ok) return opened;
+    }
+    const DWORD error = AppendWhole(file_.Get(), text);
     if (error == ERROR_SUCCESS) return {true, {}};
-    if (fresh) DeleteFileW(path.c_str());
+    if (fresh) Remove(); // a new journal that took nothing is no journal
     return Failed(error);
+}
+
+void Journal::Close() { file_.Reset(); }
+
+void Journal::Remove() {
+    file_.Reset();
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+    path_.clear();
+}
+
+bool FolderTakesFiles(const std::wstring& folder) {
+    EnsureFolderOf(folder + L"probe");
+    const std::wstring probe = folder + L"korimo-write-test-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    ui::Handle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.Valid();
 }
 
 namespace {
@@ -131,17 +163,19 @@ struct FoundJournal {
     std::wstring path;
 };
 
+using FileSearch = ui::Owned<HANDLE, &FindClose>;
+
 std::vector<FoundJournal> FindJournals(const std::wstring& logFolder) {
     std::vector<FoundJournal> found;
     WIN32_FIND_DATAW data{};
-    HANDLE search = FindFirstFileW((logFolder + L"korimo-journal*.log").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return found;
+    HANDLE first = FindFirstFileW((logFolder + L"korimo-journal*.log").c_str(), &data);
+    if (first == INVALID_HANDLE_VALUE) return found;
+    const FileSearch search(first);
     do {
         const int number = JournalNumber(data.cFileName);
         if (number && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             found.push_back({data.ftLastWriteTime, number, logFolder + data.cFileName});
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &data));
     std::sort(found.begin(), found.end(), [](const FoundJournal& a, const FoundJournal& b) {
         const LONG order = CompareFileTime(&a.written, &b.written);
         return order != 0 ? order < 0 : a.number < b.number;
@@ -151,15 +185,13 @@ std::vector<FoundJournal> FindJournals(const std::wstring& logFolder) {
 
 // The journal's text: UTF-8 after its byte-order mark; a journal without one was written by an earlier Korimo
 // in the ANSI code page.
-DWORD ReadJournal(const std::wstring& path, std::wstring& text) {
-    ui::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+DWORD ReadJournal(HANDLE file, std::wstring& text) {
     LARGE_INTEGER size{};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (!GetFileSizeEx(file, &size)) return GetLastError();
     if (size.QuadPart >= (1LL << 31)) return ERROR_FILE_TOO_LARGE;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
         return GetLastError();
     if (got != bytes.size()) return ERROR_HANDLE_EOF;
     const bool utf8 = std::string_view(bytes).starts_with(kUtf8Mark);
@@ -167,26 +199,32 @@ DWORD ReadJournal(const std::wstring& path, std::wstring& text) {
     return ERROR_SUCCESS;
 }
 
-JournalRecovery Recover(std::wstring_view appFolder, const FoundJournal& journal) {
+// The journal is opened for this process alone: one that another process holds is a running copy's, and stays
+// as it is. Read, saved and deleted through that one handle, it cannot change hands in between.
+std::optional<JournalRecovery> Recover(std::wstring_view appFolder, const FoundJournal& journal) {
+    ui::Handle file(CreateFileW(journal.path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION) return std::nullopt;
     std::wstring text;
     SYSTEMTIME utc{}, local{};
-    DWORD error = ReadJournal(journal.path, text);
+    DWORD error = file.Valid() ? ReadJournal(file.Get(), text) : GetLastError();
     if (error == ERROR_SUCCESS &&
         (!FileTimeToSystemTime(&journal.written, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)))
         error = GetLastError();
-    if (error != ERROR_SUCCESS) return {journal.path, {}, ui::SystemMessage(error)};
+    if (error != ERROR_SUCCESS) return JournalRecovery{journal.path, {}, ui::SystemMessage(error)};
     const std::wstring path = AutoSavePath(LogPathAt(appFolder, local), PathExists);
     const SaveResult saved = SaveLogFile(path, text);
-    if (!saved.ok) return {journal.path, {}, saved.error};
-    DeleteFileW(journal.path.c_str());
-    return {journal.path, path, {}};
+    if (!saved.ok) return JournalRecovery{journal.path, {}, saved.error};
+    FILE_DISPOSITION_INFO gone{TRUE};
+    SetFileInformationByHandle(file.Get(), FileDispositionInfo, &gone, sizeof(gone));
+    return JournalRecovery{journal.path, path, {}};
 }
 } // namespace
 
 std::vector<JournalRecovery> RecoverJournals(std::wstring_view appFolder) {
     std::vector<JournalRecovery> recoveries;
     for (const FoundJournal& journal : FindJournals(LogFolder(appFolder)))
-        recoveries.push_back(Recover(appFolder, journal));
+        if (std::optional<JournalRecovery> recovery = Recover(appFolder, journal)) recoveries.push_back(*recovery);
     return recoveries;
 }
 

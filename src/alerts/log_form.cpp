@@ -116,25 +116,26 @@ void log_form::ScheduleJournal() {
 void log_form::FlushJournal() {
     if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
     journalPending_ = false;
-    if (!autoSaveOn_() || (!journal_.empty() && journaled_ == model_.Size())) return;
-    const bool fresh = journal_.empty();
-    const std::wstring path = fresh ? FreeJournalPath(appFolder_, PathExists) : journal_;
-    const SaveResult result = WriteJournal(path, model_.Since(fresh ? 0 : journaled_), fresh);
+    if (!autoSaveOn_() || (journal_.IsOpen() && journaled_ == model_.Size())) return;
+    const std::size_t from = journal_.IsOpen() ? journaled_ : 0;
+    const SaveResult result = journal_.Append(model_.Since(from));
     if (result.ok) {
-        journal_ = path;
         journaled_ = model_.Size();
         return;
     }
     if (std::exchange(journalFailureTold_, true)) return; // told once, not at every flush
-    ui::ShowFailure(Hwnd(), L"日志无法写入日志文件夹：\n" + path + L"\n\n" + result.error +
-                                L"\n\n程序结束时仍会保存日志。");
+    // Only what will happen: the exit save is tried again, and where it fails the user is asked where to put the
+    // log; until then a kill or a crash loses what the journal lacks.
+    const std::wstring where = journal_.IsOpen() ? journal_.Path() : JournalPath(folder_);
+    ui::ShowFailure(Hwnd(), L"日志无法写入实时记录文件：\n" + where + L"\n\n" + result.error +
+                                L"\n\nKorimo 被强行结束或系统崩溃时，此后的日志会丢失。程序正常结束时会再次尝试"
+                                L"保存日志，不能保存时会请你另存到其他位置。");
 }
 
 void log_form::RemoveJournal() {
     if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
     journalPending_ = false;
-    if (!journal_.empty()) DeleteFileW(journal_.c_str());
-    journal_.clear();
+    journal_.Remove();
     journaled_ = 0;
 }
 
@@ -143,7 +144,7 @@ void log_form::AutoSaveSwitched(bool on) {
     if (on) ScheduleJournal(); // a new journal with the whole log
 }
 
-std::vector<JournalRecovery> log_form::RecoverJournals() { return alerts::RecoverJournals(appFolder_); }
+std::vector<JournalRecovery> log_form::RecoverJournals() { return alerts::RecoverJournals(folder_); }
 
 void log_form::MoveCaretToEnd() {
     caretToEnd_ = true;
@@ -265,7 +266,7 @@ void log_form::Picture2_Click() {
 }
 
 void log_form::Command1_Click() {
-    const std::wstring proposed = ProposedLogPath(appFolder_);
+    const std::wstring proposed = ProposedLogPath(folder_);
     EnsureFolderOf(proposed); // so the dialog opens in the log folder
     const auto slash = proposed.find_last_of(L'\\');
     const std::wstring path = AskSavePath(proposed.substr(0, slash), proposed.substr(slash + 1));
@@ -304,8 +305,8 @@ bool log_form::WroteThisRun(const std::wstring& path) const {
     });
 }
 
-std::wstring log_form::ExitSavePath() const {
-    return AutoSavePath(ProposedLogPath(appFolder_), [this](const std::wstring& candidate) {
+std::wstring log_form::ExitSavePath(const std::wstring& folder) const {
+    return AutoSavePath(ProposedLogPath(folder), [this](const std::wstring& candidate) {
         return PathExists(candidate) && !WroteThisRun(candidate);
     });
 }
@@ -313,7 +314,7 @@ std::wstring log_form::ExitSavePath() const {
 // The automatic save at exit. When the log folder cannot take the file, the user is told where and why and may
 // put the log elsewhere; whatever the choice, the program then ends.
 bool log_form::SaveAtExit() {
-    const std::wstring path = ExitSavePath();
+    const std::wstring path = ExitSavePath(folder_);
     const SaveResult result = SaveLogFile(path, model_.Text());
     if (result.ok) {
         written_.push_back(path);
@@ -330,17 +331,32 @@ bool log_form::SaveAtExit() {
     return !chosen.empty() && SaveTo(chosen, true);
 }
 
-// The journal goes once the log is saved; when no save succeeded it stays, whole, for the next start.
+// At the end of a session no message may hold the shutdown up and nobody can be asked: the log goes to its
+// folder, else to the spare one.
+bool log_form::SaveAtSessionEnd() {
+    for (const std::wstring* folder : {&folder_, &spareFolder_}) {
+        if (folder->empty()) continue;
+        const std::wstring path = ExitSavePath(*folder);
+        if (SaveLogFile(path, model_.Text()).ok) {
+            written_.push_back(path);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The journal goes once the log is saved; when no save succeeded it stays, whole, for the next start to recover:
+// the last resort, so the log is never lost without a word.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
     if (!autoSaveOn_()) return;
-    const bool saved = mode == ui::UnloadMode::SessionEnding // no message may hold the shutdown up
-                           ? SaveLogFile(ExitSavePath(), model_.Text()).ok
-                           : SaveAtExit();
-    if (saved)
+    const bool saved = mode == ui::UnloadMode::SessionEnding ? SaveAtSessionEnd() : SaveAtExit();
+    if (saved) {
         RemoveJournal();
-    else
-        FlushJournal();
+        return;
+    }
+    FlushJournal();
+    journal_.Close();
 }
 
 std::span<const ui::CommandBinding> log_form::Commands() const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "alerts/log_file.h"
+#include "alerts/log_file_win.h"
 #include "alerts/log_model.h"
 #include "ui/panel_window.h"
 
@@ -25,9 +26,12 @@ inline constexpr UINT kJournalMs = 1000;
 
 class log_form final : public ui::PanelWindow {
 public:
-    // Where the logs are saved and whether the main window's "自动保存日志" is ticked.
-    log_form(std::wstring appFolder, std::function<bool()> autoSaveOn)
-        : appFolder_(std::move(appFolder)), autoSaveOn_(std::move(autoSaveOn)) {}
+    // `folder` holds the log folder (the program folder, or the user's own where that cannot be written);
+    // `autoSaveOn` says whether the main window's "自动保存日志" is ticked; `spareFolder`, when given, takes the
+    // log at the end of a session whose save in `folder` failed, since nobody may be asked then.
+    log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {})
+        : folder_(std::move(folder)), spareFolder_(std::move(spareFolder)), autoSaveOn_(std::move(autoSaveOn)),
+          journal_(folder_) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);
@@ -76,8 +80,9 @@ private:
     std::wstring AskSavePath(const std::wstring& folder, const std::wstring& fileName);
     bool SaveTo(const std::wstring& path, bool announce);
     bool WroteThisRun(const std::wstring& path) const;
-    std::wstring ExitSavePath() const;
+    std::wstring ExitSavePath(const std::wstring& folder) const;
     bool SaveAtExit();
+    bool SaveAtSessionEnd();
     void ScheduleJournal();
     void RemoveJournal();
     void ScheduleViews();
@@ -86,15 +91,16 @@ private:
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
     UINT viewDelayMs_ = kViewUpdateMs; // before the next update of the views
-    std::wstring journal_;          // this run's journal; empty while it has none
     std::size_t journaled_ = 0;     // how much of the log the journal holds
     bool journalPending_ = false;
     ULONGLONG pendingSince_ = 0;    // when the oldest entry the journal lacks was appended
     bool journalFailureTold_ = false;
     bool caretToEnd_ = false;
-    std::wstring appFolder_;
+    std::wstring folder_;
+    std::wstring spareFolder_;
     std::vector<std::wstring> written_; // the files this run saved the log to
     std::function<bool()> autoSaveOn_;
+    Journal journal_; // this run's, while the automatic save is on
     ui::Font viewFont_;
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;

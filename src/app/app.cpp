@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <utility>
 
+#include "alerts/log_file_win.h"
 #include "app/app_folder.h"
 #include "res/resource.h"
 #include "ui/gdi.h"
@@ -25,11 +27,24 @@ HICON LoadProgramIcon(int metric, int dpi) {
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-// Held for the whole run; a second start of the same program file finds it.
+// The single-instance key of the program file itself, however its path is spelt.
+std::wstring ProgramInstanceKey() {
+    const std::wstring path = ui::ModulePath();
+    ui::Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return InstanceKey(path);
+    return InstanceKey(info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+}
+
+// Held for the whole run; a second start of the same program file finds it. A copy that may not open the mutex
+// runs as well: an elevated copy's mutex refuses a normal one (ERROR_ACCESS_DENIED), and only a running copy
+// can have made it.
 class SingleInstance {
 public:
     explicit SingleInstance(const std::wstring& key) : mutex_(CreateMutexW(nullptr, FALSE, key.c_str())) {
-        alreadyRunning_ = mutex_.Valid() && GetLastError() == ERROR_ALREADY_EXISTS;
+        const DWORD error = GetLastError();
+        alreadyRunning_ = mutex_.Valid() ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
     }
     bool AlreadyRunning() const { return alreadyRunning_; }
 
@@ -37,17 +52,38 @@ private:
     ui::Handle mutex_;
     bool alreadyRunning_ = false;
 };
+
+// The user's own folder for Korimo's files, %LOCALAPPDATA%\Korimo\; empty where the system names none.
+std::wstring UserFolder() {
+    PWSTR local = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &local)) && local)
+        folder = NormaliseAppFolder(local) + L"Korimo\\";
+    CoTaskMemFree(local);
+    return folder;
+}
+
+// The folder Korimo writes in: beside the program when the program folder and its log folder take files.
+std::wstring ChooseDataFolder(const std::wstring& appFolder) {
+    const auto takesFiles = [](const std::wstring& folder) {
+        return !folder.empty() && alerts::FolderTakesFiles(folder) && alerts::FolderTakesFiles(alerts::LogFolder(folder));
+    };
+    if (takesFiles(appFolder)) return appFolder;
+    const std::wstring user = UserFolder();
+    return DataFolder(appFolder, false, user, takesFiles(user));
+}
 } // namespace
 
 // Every window is built complete, with what it uses; the callbacks run only once the windows are loaded.
 App::App()
     : appFolder_(NormaliseAppFolder(FolderOfPath(ui::ModulePath()))),
+      dataFolder_(ChooseDataFolder(appFolder_)),
       tray_([this] { return main_.TrayNoticesOn(); }),
       pro_({
           [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
           [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
           [this](const std::wstring& message) { return Ask(message); },
-          appFolder_,
+          dataFolder_,
       }),
       dir_({
           [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
@@ -57,7 +93,8 @@ App::App()
           },
           [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
       }),
-      log_(appFolder_, [this] { return main_.AutoSaveLogOn(); }),
+      // At the end of a session nothing may ask where the log should go: the user's own folder is the spare.
+      log_(dataFolder_, [this] { return main_.AutoSaveLogOn(); }, dataFolder_ == appFolder_ ? UserFolder() : L""),
       main_(tray_, {&pro_, &dir_, &log_}, *this) {}
 
 void App::Notice(const std::wstring& title, const std::wstring& text) {
@@ -90,7 +127,7 @@ void App::TakeIcons(int windowDpi) {
 void App::MainWindowDpiChanged(int dpi) { TakeIcons(dpi); }
 
 int App::Main() {
-    SingleInstance instance(InstanceKey(ui::ModulePath()));
+    SingleInstance instance(ProgramInstanceKey());
     if (instance.AlreadyRunning()) {
         MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_OK | MB_ICONERROR);
         return 0;
@@ -110,7 +147,7 @@ bool App::LoadMainWindow() {
 
     tray_.AddTrayIcon(main_.Hwnd(), trayIcon_.Get());
     // Journals left behind by runs that did not end in order become log files before anything is logged.
-    const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(appFolder_), log_.RecoverJournals());
+    const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(dataFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.
     if (!dir_.Load(main_.Dpi()) || !pro_.Load(main_.Dpi()) || !log_.Load(main_.Dpi())) {
         tray_.RemoveTrayIcon(); // the program ends: no icon may stay behind
@@ -118,8 +155,12 @@ bool App::LoadMainWindow() {
     }
     main_.DockPanels();
     main_.Image2_Click();
-    // After the minimised notice, so that this one is the balloon the user sees.
-    if (!recoveryNotice.empty()) Notice(L"提示：", recoveryNotice);
+    // After the minimised notice, so that this one is the balloon the user sees: where the log goes, if not beside
+    // the program, and what became of the journals of earlier runs.
+    std::wstring notice = DataFolderNotice(appFolder_, dataFolder_);
+    if (!notice.empty() && !recoveryNotice.empty()) notice += L"\n";
+    notice += recoveryNotice;
+    if (!notice.empty()) Notice(L"提示：", notice);
     return true;
 }
 

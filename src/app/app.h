@@ -49,6 +49,7 @@ private:
     bool HandleKey(const MSG& msg, HWND root);
 
     std::wstring appFolder_;
+    std::wstring dataFolder_; // where the log folder and the batch file go (see DataFolder)
     ui::Icon bigIcon_;
     ui::Icon smallIcon_;
     ui::Icon trayIcon_;

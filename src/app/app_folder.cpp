@@ -38,7 +38,38 @@ bool TellRunValueFailure(int boxIndex, bool startWithWindows) { return boxIndex 
 std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName) {
     std::wstring value(folder);
     if (value.empty() || value.back() != L'\\') value += L'\\';
-    return value + std::wstring(baseName) + L".EXE";
+    value += std::wstring(baseName) + L".EXE";
+    return value.find(L' ') == std::wstring::npos ? value : L"\"" + value + L"\"";
+}
+
+std::wstring ProgramOfRunValue(std::wstring_view value) {
+    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
+    return std::wstring(value);
+}
+
+namespace {
+void AppendHex(std::wstring& text, std::uint64_t value, int digits) {
+    static const wchar_t hex[] = L"0123456789abcdef";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text += hex[(value >> shift) & 0xf];
+}
+} // namespace
+
+std::wstring InstanceKey(std::uint32_t volumeSerial, std::uint64_t fileIndex) {
+    std::wstring key = L"Korimo.Instance.File.";
+    AppendHex(key, volumeSerial, 8);
+    key += L'.';
+    AppendHex(key, fileIndex, 16);
+    return key;
+}
+
+std::wstring DataFolder(const std::wstring& appFolder, bool appFolderTakesFiles, const std::wstring& userFolder,
+                        bool userFolderTakesFiles) {
+    return !appFolderTakesFiles && userFolderTakesFiles ? userFolder : appFolder;
+}
+
+std::wstring DataFolderNotice(const std::wstring& appFolder, const std::wstring& dataFolder) {
+    if (dataFolder == appFolder) return {};
+    return L"Korimo 所在的文件夹不能写入，日志和批处理文件改存到：\n" + dataFolder;
 }
 
 std::wstring InstanceKey(std::wstring_view programPath) {
@@ -50,9 +81,8 @@ std::wstring InstanceKey(std::wstring_view programPath) {
             hash *= 0x100000001b3ull;
         }
     }
-    static const wchar_t digits[] = L"0123456789abcdef";
     std::wstring key = L"Korimo.Instance.";
-    for (int shift = 60; shift >= 0; shift -= 4) key += digits[(hash >> shift) & 0xf];
+    AppendHex(key, hash, 16);
     return key;
 }
 

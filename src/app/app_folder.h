@@ -1,6 +1,8 @@
-// The program's folder and the key that tells a second copy of the same program file.
+// The program's folder, the folder Korimo writes in, the Run value and the key that tells a second copy of the
+// same program file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,8 +18,12 @@ std::wstring FolderOfPath(std::wstring_view programPath);
 std::wstring BaseNameWithoutExtension(std::wstring_view programPath);
 
 // What the Run value holds while the program starts with Windows: the folder, "\" unless it ends in one, the
-// file name without extension and ".EXE" ("C:\Tools" + "guard" -> "C:\Tools\guard.EXE").
+// file name without extension and ".EXE" ("C:\Tools" + "guard" -> "C:\Tools\guard.EXE"). The value is a command
+// line: a path with a space in it is quoted ("\"C:\Program Files\Korimo\korimo.EXE\""), or Windows would try
+// "C:\Program.exe" first at every log-on.
 std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName);
+// The program a Run value starts, quoted or not ("\"C:\a b\k.EXE\"" and "C:\ab\k.EXE" give the path itself).
+std::wstring ProgramOfRunValue(std::wstring_view value);
 
 // A click on any of the three settings boxes rewrites the Run value: the program's Run path while "开机时启动" is
 // ticked, empty otherwise.
@@ -26,8 +32,20 @@ std::wstring RunValueToWrite(bool startWithWindows, std::wstring_view programPat
 // start with Windows that does not exist; a rewrite caused by the other two boxes, or an untick, stays silent.
 bool TellRunValueFailure(int boxIndex, bool startWithWindows);
 
-// A name for the single-instance mutex: the same for every spelling of one program file (Windows paths are
-// case-insensitive), different for another file, and free of "\" which kernel object names may not hold.
+// A name for the single-instance mutex from the program file's identity (its volume's serial number and its
+// index on that volume): the same however the path to the file is spelt (another letter case, a short name, a
+// symbolic link, a subst drive, a network path), different for another file.
+std::wstring InstanceKey(std::uint32_t volumeSerial, std::uint64_t fileIndex);
+// The same from the path's text, for a program file whose identity cannot be read: the same for every letter
+// case and either slash, different for another path.
 std::wstring InstanceKey(std::wstring_view programPath);
+
+// Where Korimo writes its log folder and its batch file: the program folder when it takes files; otherwise the
+// user's own folder (%LOCALAPPDATA%\Korimo\, as in C:\Program Files for a user who is not an administrator),
+// when that one does; otherwise the program folder still, and each failure is told when it happens.
+std::wstring DataFolder(const std::wstring& appFolder, bool appFolderTakesFiles, const std::wstring& userFolder,
+                        bool userFolderTakesFiles);
+// The tray notice that says once where the log goes now; empty while it goes beside the program.
+std::wstring DataFolderNotice(const std::wstring& appFolder, const std::wstring& dataFolder);
 
 } // namespace korimo::app

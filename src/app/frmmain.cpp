@@ -37,6 +37,9 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // An elevated Korimo hears the shell's broadcast only when it lets it through: Explorer runs at a lower
+    // integrity level, and without this the icon would be gone for good after Explorer restarts.
+    if (taskbarCreated_) ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
     // The credit label is a link to the about box (F1 opens it too).
     ui::AccessibleSpec link;
     link.role = ROLE_SYSTEM_LINK;
@@ -187,7 +190,7 @@ bool frmmain::Check1_Click(int index) {
 
 bool frmmain::MakePgmStartWithWin(const std::wstring& PgmLbl, const std::wstring& PgmFP) {
     if (!PgmFP.empty()) {
-        const DWORD attributes = GetFileAttributesW(PgmFP.c_str());
+        const DWORD attributes = GetFileAttributesW(ProgramOfRunValue(PgmFP).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     }
     return WriteRegString(HKEY_LOCAL_MACHINE, kRunKey, PgmLbl, PgmFP);

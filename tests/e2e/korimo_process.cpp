@@ -5,6 +5,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
@@ -23,10 +25,20 @@ void SetProgramPath(std::wstring path) { programPath = test::WindowsPath(path); 
 
 std::wstring ProgramFolder() { return programPath.substr(0, programPath.find_last_of(L'\\') + 1); }
 
+std::wstring FolderFromEnvironment(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (!value || !*value) return {};
+    const std::wstring linux(value, value + std::strlen(value)); // the scripts' folders are plain ASCII
+    return test::WindowsPath(linux) + L"\\";
+}
+
 bool PlaceProgramCopy() {
-    wchar_t temp[MAX_PATH]{};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"korimo-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    std::wstring folder = FolderFromEnvironment("KORIMO_E2E_FOLDER");
+    if (folder.empty()) {
+        wchar_t temp[MAX_PATH]{};
+        GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"korimo-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    }
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring copy = folder + L"korimo.exe";
     if (!CopyFileW(programPath.c_str(), copy.c_str(), FALSE)) return false;
@@ -35,17 +47,22 @@ bool PlaceProgramCopy() {
 }
 const std::wstring& ProgramPath() { return programPath; }
 
+std::wstring ProgramThroughAlias() {
+    const std::wstring alias = FolderFromEnvironment("KORIMO_E2E_ALIAS");
+    return alias.empty() ? alias : alias + programPath.substr(programPath.find_last_of(L'\\') + 1);
+}
+
 bool KorimoProcess::Start(bool waitReady) {
     STARTUPINFOW startup{sizeof(startup)};
-    std::wstring commandLine = L"\"" + programPath + L"\"";
+    std::wstring commandLine = L"\"" + path_ + L"\"";
     // A copy that has just ended may still hold its file for a moment under Wine: try again briefly.
     for (int attempt = 0;; ++attempt) {
-        if (CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                            &startup, &info_))
             break;
         const DWORD error = GetLastError();
         if (attempt == 10) {
-            std::fwprintf(stderr, L"cannot start %ls: error %lu\n", programPath.c_str(), error);
+            std::fwprintf(stderr, L"cannot start %ls: error %lu\n", path_.c_str(), error);
             return false;
         }
         Sleep(500);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace korimo::e2e {
 
@@ -19,12 +20,18 @@ const std::wstring& ProgramPath();
 // The folder of the program under test, ending in "\": where it writes its log folder.
 std::wstring ProgramFolder();
 // Copies the program into a fresh folder of its own and tests that copy, so the files it writes beside itself
-// land there and not in the build tree.
+// land there and not in the build tree: the folder scripts/test.sh names in KORIMO_E2E_FOLDER, or one in the temp
+// folder.
 bool PlaceProgramCopy();
+// The same program file through a symbolic link to its folder (KORIMO_E2E_ALIAS); empty without one.
+std::wstring ProgramThroughAlias();
+// A folder of the Linux side named by an environment variable, as Wine's Z: drive sees it; empty when unset.
+std::wstring FolderFromEnvironment(const char* variable);
 
 class KorimoProcess {
 public:
-    KorimoProcess() = default;
+    // The program under test, or another copy of it.
+    explicit KorimoProcess(std::wstring path = ProgramPath()) : path_(std::move(path)) {}
     KorimoProcess(const KorimoProcess&) = delete;
     KorimoProcess& operator=(const KorimoProcess&) = delete;
     ~KorimoProcess();
@@ -43,6 +50,7 @@ public:
     HWND WaitForMessageBox(DWORD timeoutMs) const;
 
 private:
+    std::wstring path_;
     PROCESS_INFORMATION info_{};
     HWND main_ = nullptr;
 };

@@ -2,6 +2,8 @@
 // asks about it, and closes it through its batch file as the user answers.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -433,9 +435,9 @@ bool BalloonSays(const wchar_t* title, const std::vector<std::wstring>& parts) {
 } // namespace
 
 // The log survives a kill: the journal holds every entry within about a second, and the next start turns it
-// into a regular log file and says so. A journal that a start cannot read (another program holds it open) is
-// kept whole, the run journals under another name, and the start after recovers both. An orderly end and
-// unticking "自动保存日志" leave no journal.
+// into a regular log file and says so. A journal that another process holds open is a running copy's (another
+// user's, another session's): a start leaves it whole and says nothing of it, the run journals under another name,
+// and the start after recovers both. An orderly end and unticking "自动保存日志" leave no journal.
 TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     const std::filesystem::path logs = std::filesystem::path(ProgramFolder()) / L"log";
     const std::filesystem::path journal = logs / L"korimo-journal.log";
@@ -467,7 +469,9 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     KorimoProcess second;
     const bool started = second.Start();
     run = &second;
-    const bool told = started && BalloonSays(L"提示：", {L"无法恢复", L"korimo-journal.log（"});
+    // Balloons shown within two seconds replace each other: the minimised notice is what stays when no notice
+    // about the journal came after it.
+    const bool quiet = started && BalloonSays(L"提示：", {L"Korimo已经最小化到托盘！"});
     // This run is killed in the middle of a burst of reports (no questions, 300 windows at once): its journal
     // holds whole entries only, as far as the log had come.
     std::wstring shownSecond;
@@ -488,7 +492,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     }
     CloseHandle(held);
     ASSERT_TRUE(started);
-    EXPECT_TRUE(told) << "the kept journal was not told";
+    EXPECT_TRUE(quiet) << "the start spoke of a journal another process holds";
     EXPECT_EQ(FilesIn(logs), (std::set{journal, secondJournal})) << "the kept journal became a file or went";
     EXPECT_EQ(ReadBytes(journal), firstJournal) << "the new run touched the journal it could not recover";
 
@@ -522,6 +526,53 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     test::ClickWindow(GetDlgItem(box, IDOK));
     ASSERT_TRUE(next.HasExited(10000));
     EXPECT_FALSE(std::filesystem::exists(journal)) << "an orderly end left the journal";
+}
+
+// A program folder the user may not write (C:\Program Files for a user who is not an administrator; here a
+// read-only bind mount that scripts/test.sh makes as root): the journal, the batch file and the log saved at a
+// log-off go to the user's own folder, the user is told where, and "关闭" still closes.
+TEST_F(ProcessMonitorTest, InAReadOnlyProgramFolderTheLogAndTheBatchGoToTheUsersOwnFolder) {
+    const std::wstring source = FolderFromEnvironment("KORIMO_READONLY_SOURCE");
+    const std::wstring view = FolderFromEnvironment("KORIMO_READONLY_VIEW");
+    if (source.empty() || view.empty())
+        GTEST_SKIP() << "KORIMO_READONLY_VIEW is not set: scripts/test.sh mounts a read-only folder for this test as root";
+    std::filesystem::copy_file(ProgramPath(), source + L"korimo.exe", std::filesystem::copy_options::overwrite_existing);
+    ASSERT_FALSE(std::ofstream(std::filesystem::path(view + L"probe.txt"))) << "the folder can be written";
+    PWSTR local = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local), S_OK);
+    const std::filesystem::path user = std::filesystem::path(local) / L"Korimo";
+    CoTaskMemFree(local);
+    std::filesystem::remove_all(user);
+    PostMessageW(korimo.Main(), WM_CLOSE, 0, 0); // one Korimo at a time asks about the test's program
+    HWND box = korimo.WaitForMessageBox(10000);
+    ASSERT_TRUE(box);
+    test::ClickWindow(GetDlgItem(box, IDOK));
+    ASSERT_TRUE(korimo.HasExited(10000));
+
+    KorimoProcess readOnly(view + L"korimo.exe");
+    ASSERT_TRUE(readOnly.Start());
+    run = &readOnly;
+    EXPECT_TRUE(BalloonSays(L"提示：", {L"不能写入", user.wstring()})) << "the user was not told where the log goes";
+    TitledProgram program(TitledWindowPath(), L"测试窗口-只读");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    EXPECT_TRUE(program.HasExited(15000)) << "closing failed in a read-only program folder";
+    EXPECT_TRUE(std::filesystem::exists(user / L"tasklill.bat"));
+    const std::filesystem::path journal = user / L"log" / L"korimo-journal.log";
+    EXPECT_TRUE(test::WaitFor([&] { return JournalText(ReadBytes(journal)).find(L"测试窗口-只读") != std::wstring::npos; }, 5000))
+        << "the journal is not in the user's folder";
+    const std::wstring shown = LogText(L"标题：测试窗口-只读");
+
+    DWORD_PTR answer = 0; // a log-off: nobody may be asked anything
+    EXPECT_TRUE(SendMessageTimeoutW(readOnly.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer) && answer);
+    SendMessageTimeoutW(readOnly.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+    ASSERT_TRUE(readOnly.HasExited(10000));
+    const std::set<std::filesystem::path> saved = FilesIn(user / L"log");
+    ASSERT_EQ(saved.size(), 1u) << "not one log file (and no journal) in the user's folder";
+    EXPECT_EQ(ReadBytes(*saved.begin()), Ansi(shown) + "\r\n");
+    EXPECT_EQ(FilesIn(source), (std::set<std::filesystem::path>{source + L"korimo.exe"}));
+    std::filesystem::remove_all(user);
 }
 
 // The question leaves the keyboard with the program in front; brought forward (as Alt+Tab or a click does), it

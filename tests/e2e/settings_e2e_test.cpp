@@ -2,6 +2,8 @@
 // log panel, word wrap, and "开机时启动" writing the Run value.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -95,8 +97,9 @@ TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkOrOnAWesternSystemIn
     EXPECT_EQ(ReadBytes(files[0]), (GetACP() == 936 ? HeaderGbk() : HeaderUtf8()) + "\r\n");
 }
 
-// A restart in the same minute writes beside the earlier run's log; a log folder that cannot be made (a plain
-// file named "log" stands in its place) is told with its path and the log can go elsewhere.
+// A restart in the same minute writes beside the earlier run's log. A log folder that cannot be made (a plain
+// file named "log" stands in its place) when the user's own folder cannot take the log either (a plain file
+// stands at %LOCALAPPDATA%\Korimo) is told with its path at the end, and the log can go elsewhere.
 TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs) {
     const auto closeAndConfirm = [&](KorimoProcess& run) {
         PostMessageW(run.Main(), WM_CLOSE, 0, 0);
@@ -119,6 +122,12 @@ TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs)
 
     std::filesystem::remove_all(LogFolder());
     std::ofstream(LogFolder()) << "not a folder";
+    PWSTR local = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local), S_OK);
+    const std::filesystem::path user = std::filesystem::path(local) / L"Korimo";
+    CoTaskMemFree(local);
+    std::filesystem::remove_all(user);
+    std::ofstream(user) << "not a folder either";
     const std::filesystem::path elsewhere = std::filesystem::temp_directory_path() / L"korimo-elsewhere.log";
     std::filesystem::remove(elsewhere);
     KorimoProcess blocked;
@@ -140,6 +149,7 @@ TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs)
     EXPECT_TRUE(blocked.HasExited(10000));
     EXPECT_EQ(ReadBytes(elsewhere).substr(0, HeaderGbk().size()), HeaderGbk());
     std::filesystem::remove(LogFolder());
+    std::filesystem::remove(user);
     std::filesystem::remove(elsewhere);
 }
 

@@ -4,11 +4,18 @@
 
 #include <windows.h>
 
+#include <sddl.h>
 #include <shellapi.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "../support/accessible_probe.h"
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
+#include "app/app_folder.h"
 #include "app/frmmain_layout.h"
 #include "korimo_process.h"
 #include "ui/messages.h"
@@ -58,8 +65,12 @@ TEST_F(ShellTest, StartsHiddenInTheTrayWithItsTipAndNotice) {
     EXPECT_TRUE(BalloonShows(L"提示：", L"Korimo已经最小化到托盘！"));
 }
 
+// The same program file under another spelling of its path (a symbolic link to its folder, as a short name, a
+// subst drive or a network path is on Windows) is the same program.
 TEST_F(ShellTest, SecondStartIsRefusedAndLeavesOneIcon) {
-    KorimoProcess second;
+    const std::wstring alias = ProgramThroughAlias();
+    if (alias.empty()) std::fputws(L"KORIMO_E2E_ALIAS is not set: the second start goes by the same path\n", stderr);
+    KorimoProcess second(alias.empty() ? ProgramPath() : alias);
     ASSERT_TRUE(second.Start(false));
     HWND box = nullptr;
     ASSERT_TRUE(test::WaitFor([&] { return Visible(box = test::FindTopLevel(second.Pid(), L"#32770", L"提示")); },
@@ -73,6 +84,47 @@ TEST_F(ShellTest, SecondStartIsRefusedAndLeavesOneIcon) {
     EXPECT_TRUE(second.HasExited(10000)) << "the second copy did not end";
     EXPECT_FALSE(korimo.HasExited()) << "the running copy was disturbed";
     EXPECT_EQ(CountKorimoIcons(), 1u);
+}
+
+// A copy that may not open the running copy's mutex (an elevated copy's refuses a normal one on Windows) is
+// refused all the same, before it touches anything: the running copy's journal is neither turned into a log
+// file nor removed, and no icon is added.
+TEST(SingleInstance, ACopyThatMayNotOpenTheMutexIsRefusedAndLeavesTheJournalAlone) {
+    HANDLE file = CreateFileW(ProgramPath().c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(GetFileInformationByHandle(file, &info));
+    CloseHandle(file);
+    PSECURITY_DESCRIPTOR nobody = nullptr; // an empty access list: nobody may open it
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &nobody, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), nobody, FALSE};
+    HANDLE mutex = CreateMutexW(&attributes, FALSE,
+                                app::InstanceKey(info.dwVolumeSerialNumber,
+                                                 (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow)
+                                    .c_str());
+    LocalFree(nobody);
+    ASSERT_TRUE(mutex && GetLastError() != ERROR_ALREADY_EXISTS) << "a copy of Korimo is still running";
+    const std::filesystem::path logs = std::filesystem::path(ProgramFolder()) / L"log";
+    std::filesystem::remove_all(logs);
+    std::filesystem::create_directories(logs);
+    const std::string journal = "\xEF\xBB\xBF" "the running copy's journal\r\n";
+    std::ofstream(logs / L"korimo-journal.log", std::ios::binary) << journal;
+
+    KorimoProcess second;
+    ASSERT_TRUE(second.Start(false));
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(box = test::FindTopLevel(second.Pid(), L"#32770", L"提示")); },
+                              10000)) << "the copy that may not open the mutex was not refused";
+    EXPECT_TRUE(test::FindChildByText(box, L"对不起本程序已在运行中, 不得重复加载!!"));
+    test::ClickWindow(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(second.HasExited(10000));
+    CloseHandle(mutex);
+    EXPECT_EQ(CountKorimoIcons(), 0u);
+    std::ifstream kept(logs / L"korimo-journal.log", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), journal) << "the running copy's journal was touched";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(logs), {}), 1) << "a log file was made from it";
+    kept.close();
+    std::filesystem::remove_all(logs);
 }
 
 TEST_F(ShellTest, DoubleClickOnTheTrayIconShowsTheMainWindowCentred) {

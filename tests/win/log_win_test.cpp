@@ -259,6 +259,31 @@ TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartA
     EXPECT_FALSE(std::filesystem::exists(second));
 }
 
+// Two copies of Korimo on one folder (two users of one machine, two sessions): the running copy's journal is held
+// open, so the other's start neither turns it into a log file nor removes it, and the other journals under a name
+// of its own; the running copy's journal then still holds its log once.
+TEST_F(LogPanelTest, AStartLeavesTheJournalOfACopyThatIsRunningAlone) {
+    const std::filesystem::path first = folder / L"log" / L"korimo-journal.log";
+    alerts::log_form running{folder.wstring() + L"\\", [] { return true; }};
+    ASSERT_TRUE(running.Load(96));
+    running.AppendLogEntry(L"【开启进程】\r\n标题：甲\r\n");
+    running.FlushJournal();
+    const std::string before = ReadBytes(first);
+    ASSERT_EQ(before, kUtf8Mark + ui::ToCodePage(running.Log().Text(), CP_UTF8));
+    EXPECT_FALSE(DeleteFileW(first.c_str()) || MoveFileW(first.c_str(), (first.wstring() + L".moved").c_str()))
+        << "a running copy's journal could be deleted or renamed";
+    {
+        const auto [otherLog, otherStart] = CrashedRun(L"乙");
+        EXPECT_TRUE(otherStart.empty()) << "the other start listed the running copy's journal";
+        EXPECT_EQ(ReadBytes(first), before) << "the other start touched the running copy's journal";
+        EXPECT_EQ(ReadBytes(folder / L"log" / L"korimo-journal (2).log"), kUtf8Mark + ui::ToCodePage(otherLog, CP_UTF8));
+    }
+    running.AppendLogEntry(L"【关闭进程】\r\n标题：甲\r\n");
+    running.FlushJournal();
+    EXPECT_EQ(ReadBytes(first), kUtf8Mark + ui::ToCodePage(running.Log().Text(), CP_UTF8));
+    running.Unload(ui::UnloadMode::SessionEnding);
+}
+
 // At the end of a session whose save cannot be written, the journal stays, holding the whole log, for the
 // next start to recover.
 TEST_F(LogPanelTest, WhenNoSaveSucceedsAtTheEndTheJournalStaysWithTheWholeLog) {

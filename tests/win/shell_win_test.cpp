@@ -2,6 +2,9 @@
 // real tray of the Wine session, the tray callback and the close requests as the system sends them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <windows.h>
 
 #include <sddl.h>
@@ -374,6 +377,17 @@ TEST(StartWithWindows, AValueThatCannotBeWrittenIsToldAndTheBoxIsNotLeftTicked) 
     }
     EXPECT_NE(said.find(L"C:\\nowhere\\ghost.EXE"), std::wstring::npos);
     EXPECT_EQ(test::RunValue(), before);
+
+    // A program in a folder with a space in its name is written as a quoted command line, and the quotes are no
+    // part of the file that must exist.
+    const std::filesystem::path spaced = std::filesystem::temp_directory_path() / L"Korimo 测试" / L"guard.exe";
+    std::filesystem::create_directories(spaced.parent_path());
+    std::ofstream(spaced) << "guard";
+    app::frmmain quoted{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host, spaced.wstring()};
+    ASSERT_TRUE(quoted.Load(96, nullptr, nullptr));
+    SendMessageW(GetDlgItem(quoted.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
+    EXPECT_EQ(test::RunValue(), L"\"" + (spaced.parent_path() / L"guard.EXE").wstring() + L"\"");
+    std::filesystem::remove_all(spaced.parent_path());
 
     // The other two boxes rewrite the value silently: an empty value always goes in. The value is written (a
     // positive control that the click arrived), and no message box came.
