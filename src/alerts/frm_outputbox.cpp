@@ -6,6 +6,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace korimo::alerts {
@@ -27,7 +28,9 @@ bool Frm_Outputbox::Load(HMONITOR monitor) {
         return false;
     for (const ui::ControlSpec& entry : OutputboxControls()) CreateControl(entry);
     MakeFonts();
-    SetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE, GetWindowLongW(Control(IDC_OUT_TIME), GWL_STYLE) | SS_RIGHT);
+    // The countdown is drawn by the pop-up itself (DrawOwnLabel): a static label would wrap " 10" out of sight.
+    HWND time = Control(IDC_OUT_TIME);
+    SetWindowLongW(time, GWL_STYLE, (GetWindowLongW(time, GWL_STYLE) & ~SS_TYPEMASK) | SS_OWNERDRAW);
 
     // Topmost, at the bottom centre of the work area, so that no answer lies under the taskbar; later
     // questions appear wherever the window is then.
@@ -147,6 +150,39 @@ ui::AccessibleSpec Frm_Outputbox::Accessible() const {
 void Frm_Outputbox::Timer1_Timer() {
     const std::wstring shown = CountdownTick(Ot, Ov, Ovalue);
     SetWindowTextW(Control(IDC_OUT_TIME), shown.c_str());
+}
+
+// The countdown figure on one line at the right of its label, never wrapped: the label's text (" 10", " 9" …) is
+// wider than the label in 宋体 at its size, and a static control would wrap the figure below its bottom edge. Where
+// even the figure alone is wider than the label (another font, a large scaling), it is drawn smaller until it fits.
+void Frm_Outputbox::DrawOwnLabel(const DRAWITEMSTRUCT& item) {
+    const std::wstring text = ui::WindowTextOf(item.hwndItem);
+    const std::wstring figure = text.substr(std::min(text.find_first_not_of(L' '), text.size()));
+    if (figure.empty()) return;
+    RECT area = item.rcItem;
+    ui::Font fitted;
+    {
+        ui::SelectIn measure(item.hDC, timeFont_.Get());
+        // A glyph may reach past its advance (a negative right bearing): the figure keeps a pixel clear of the edge.
+        ABC last{};
+        const int overhang = GetCharABCWidthsW(item.hDC, figure.back(), figure.back(), &last) && last.abcC < 0 ? -last.abcC : 0;
+        area.right -= 1 + overhang;
+        const int width = area.right - area.left;
+        SIZE extent{};
+        GetTextExtentPoint32W(item.hDC, figure.c_str(), static_cast<int>(figure.size()), &extent);
+        if (extent.cx >= width && width > 1) {
+            LOGFONTW font{};
+            GetObjectW(timeFont_.Get(), sizeof(font), &font);
+            font.lfHeight = MulDiv(font.lfHeight, width - 1, extent.cx);
+            font.lfWidth = 0;
+            fitted.Reset(CreateFontIndirectW(&font));
+        }
+    }
+    ui::SelectIn use(item.hDC, fitted ? fitted.Get() : timeFont_.Get());
+    SetTextColor(item.hDC, ControlTextColour(item.hwndItem));
+    SetBkMode(item.hDC, TRANSPARENT);
+    DrawTextW(item.hDC, figure.c_str(), static_cast<int>(figure.size()), &area,
+              DT_SINGLELINE | DT_RIGHT | DT_VCENTER | DT_NOPREFIX);
 }
 
 void Frm_Outputbox::Command_Click(int index) { Ovalue = static_cast<std::int16_t>(index + 1); }

@@ -39,6 +39,7 @@ protected:
     void PaintFace(HDC dc, const ui::Scale& scale, SIZE client) override;
     void OnClose() override {} // only an answer ends the question, and the question stays on screen
     COLORREF ControlTextColour(HWND control) const override;
+    void DrawOwnLabel(const DRAWITEMSTRUCT& item) override;
     std::span<const ui::ControlSpec> Controls() const override;
     void RemakeFonts(int) override { MakeFonts(); }
     void OnDisplayChanged() override;

@@ -218,10 +218,13 @@ LRESULT FaceWindow::OnControlColour(HDC dc, HWND control) {
 }
 
 void FaceWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_BUTTON) return;
+    if (item.CtlType != ODT_BUTTON && item.CtlType != ODT_STATIC) return;
     OnControlColour(item.hDC, item.hwndItem); // the corners outside the rounded face show the window's face
     FillRect(item.hDC, &item.rcItem, faceBrush_.Get());
-    DrawPictureButton(item, font_.Get());
+    if (item.CtlType == ODT_STATIC)
+        DrawOwnLabel(item);
+    else
+        DrawPictureButton(item, font_.Get());
 }
 
 // Enter reaches a window of ours as the command IDOK (the dialog manager counts no drawn button as a push

@@ -32,6 +32,8 @@ protected:
     virtual COLORREF ControlTextColour(HWND) const { return FaceColour(RGB(0x1F, 0x2A, 0x37), COLOR_WINDOWTEXT); }
     // A control that is not drawn on the face (an edit, a colour swatch) gives its own brush; null: the face.
     virtual HBRUSH OwnControlColour(HDC, HWND) { return nullptr; }
+    // A label the window draws itself (SS_OWNERDRAW): the face is already under it; the window draws its text.
+    virtual void DrawOwnLabel(const DRAWITEMSTRUCT&) {}
     void RepaintFace();
     // The theme changed what the face is drawn with (high contrast, system colours): the face is drawn anew.
     virtual void OnFaceColoursChanged() { RepaintFace(); }

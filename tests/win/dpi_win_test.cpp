@@ -6,6 +6,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -148,6 +149,43 @@ void Unsettle(HWND window, std::span<const ui::ControlSpec> table) {
     }
 }
 
+// The countdown as its label draws each figure it shows (captured through WM_PRINTCLIENT, which draws it whole
+// into the test's own bitmap, whatever the screen is doing): drawn (red pixels there are) and whole (none on an
+// edge of the label: a figure wrapped out of sight shows none, a figure cut off touches the edge).
+void ExpectEveryFigureWholeInItsLabel(HWND popup, int dpi) {
+    HWND time = GetDlgItem(popup, alerts::IDC_OUT_TIME);
+    const RECT r = test::WindowRectOf(time);
+    const SIZE size{r.right - r.left, r.bottom - r.top};
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (int n = 10; n >= 0; --n) {
+        SetWindowTextW(time, (L" " + std::to_wstring(n)).c_str());
+        SendMessageW(time, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        GdiFlush();
+        const auto* quads = static_cast<const RGBQUAD*>(bits);
+        RECT drawn{size.cx, size.cy, 0, 0};
+        for (LONG y = 0; y < size.cy; ++y)
+            for (LONG x = 0; x < size.cx; ++x) {
+                const RGBQUAD& p = quads[y * size.cx + x];
+                if (p.rgbRed < 0x80 || p.rgbRed < p.rgbGreen + 0x40 || p.rgbRed < p.rgbBlue + 0x40) continue;
+                drawn = {std::min(drawn.left, x), std::min(drawn.top, y), std::max(drawn.right, x + 1),
+                         std::max(drawn.bottom, y + 1)};
+            }
+        EXPECT_LT(drawn.left, drawn.right) << "no figure shows for " << n << " at " << dpi;
+        EXPECT_TRUE(drawn.left > 0 && drawn.right < size.cx && drawn.top > 0 && drawn.bottom < size.cy)
+            << "the figure " << n << " is cut at an edge of its label at " << dpi << ": " << drawn.left << ","
+            << drawn.top << "," << drawn.right << "," << drawn.bottom << " in " << size.cx << "x" << size.cy;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
 } // namespace
 
 TEST_P(DpiChange, TheWindowIsLaidOutAfreshAtEachDpiAndKeepsWhatItHolds) {
@@ -207,8 +245,13 @@ TEST_P(DpiChange, TheWindowIsLaidOutAfreshAtEachDpiAndKeepsWhatItHolds) {
         {
         test::Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
             leftBefore = box.Ot;
+            ExpectEveryFigureWholeInItsLabel(popup, 96);
             Walk(box, {"Frm_Outputbox", alerts::OutputboxControls(), alerts::kOutputboxWidthTwips,
-                       alerts::kOutputboxHeightTwips});
+                       alerts::kOutputboxHeightTwips},
+                 [&](int dpi) { ExpectEveryFigureWholeInItsLabel(popup, dpi); });
+            test::TellDpi(popup, 96, 192);
+            ExpectEveryFigureWholeInItsLabel(popup, 192);
+            test::TellDpi(popup, 192, 96);
             leftAfter = box.Ot;
             EXPECT_EQ(box.Ovalue, 0) << "a change of scaling answered the question";
             test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
