@@ -78,6 +78,17 @@ bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1,
     return true;
 }
 
+void Frm_Outputbox::BringForward() {
+    if (!waiting_) return;
+    SetForegroundWindow(Hwnd());
+    SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    for (int id = IDC_OUT_COMMAND1; id <= IDC_OUT_COMMAND3; ++id)
+        if (IsWindowVisible(Control(id))) {
+            SetFocus(Control(id));
+            return;
+        }
+}
+
 void Frm_Outputbox::Withdraw() {
     if (!waiting_ || Ovalue != 0) return;
     Ovalue = kWithdrawn;

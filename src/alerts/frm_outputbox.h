@@ -25,6 +25,9 @@ public:
     // Loads the pop-up, hidden, at the DPI of `monitor` and at the bottom centre of its work area.
     bool Load(HMONITOR monitor);
     bool IsWaiting() const { return waiting_; }
+    // The user asked for the question by the keyboard (Enter on the tray icon, a second start): it takes the
+    // keyboard, its first answer focused, so Tab, Space and Enter answer it.
+    void BringForward();
     // Ends a waiting question with no answer (Ovalue kWithdrawn): the program is closing. The pop-up hides at
     // once and the other windows take input again; `outputbox` returns when control gets back to it.
     void Withdraw();

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <utility>
 
 #include "alerts/log_file_win.h"
@@ -12,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/gdi.h"
 #include "ui/handle.h"
+#include "ui/messages.h"
 #include "ui/window.h"
 
 namespace korimo::app {
@@ -27,14 +29,61 @@ HICON LoadProgramIcon(int metric, int dpi) {
         LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORIMO), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-// The single-instance key of the program file itself, however its path is spelt.
-std::wstring ProgramInstanceKey() {
-    const std::wstring path = ui::ModulePath();
+// A file as the system knows it, whatever path leads to it: its volume and its index there.
+struct FileIdentity {
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
     ui::Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return InstanceKey(path);
-    return InstanceKey(info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// The single-instance key of the program file itself, however its path is spelt.
+std::wstring ProgramInstanceKey() {
+    const std::wstring path = ui::ModulePath();
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    return identity ? InstanceKey(identity->volume, identity->index) : InstanceKey(path);
+}
+
+// The main window of the copy that runs this very program file: another program may name a window class as ours,
+// and a Korimo from another folder runs on its own. An elevated copy's path is read with the limited right.
+HWND RunningCopysMainWindow() {
+    const std::optional<FileIdentity> own = IdentityOf(ui::ModulePath());
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"Korimo.frmmain", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"Korimo.frmmain", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        ui::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        std::wstring path(32768, L'\0');
+        DWORD length = static_cast<DWORD>(path.size());
+        if (!process.Valid() || !QueryFullProcessImageNameW(process.Get(), 0, path.data(), &length)) continue;
+        path.resize(length);
+        if (pid != GetCurrentProcessId() && (!own || IdentityOf(path) == own)) return window;
+    }
+    return nullptr;
+}
+
+// After the refusal the running copy comes forward, as a double-click on its tray icon brings it: a second start
+// is how users look for a tray program whose icon Windows has hidden. A copy that is still starting has no window
+// yet: the request waits a few seconds for it. It is posted, never sent, so a busy copy cannot hold this one up,
+// and it waits in the running copy's queue until its start-up is over.
+void BringRunningCopyForward() {
+    for (int waited = 0; waited <= 5000; waited += 100) {
+        if (HWND main = RunningCopysMainWindow()) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(main, &pid);
+            AllowSetForegroundWindow(pid); // this copy's refusal was in front: the running one may take its place
+            PostMessageW(main, ui::WM_KORIMO_COME_FORWARD, 0, 0);
+            return;
+        }
+        Sleep(100);
+    }
 }
 
 // Held for the whole run; a second start of the same program file finds it. A copy that may not open the mutex
@@ -80,7 +129,7 @@ App::App()
       dataFolder_(ChooseDataFolder(appFolder_)),
       tray_([this] { return main_.TrayNoticesOn(); }),
       pro_({
-          [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
+          [this](const std::wstring& title, const std::wstring& text) { Report(title, text); },
           [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
           [this](const std::wstring& message) { return Ask(message); },
           dataFolder_,
@@ -91,7 +140,7 @@ App::App()
               log_.AppendLogEntry(entry);
               log_.MoveCaretToEnd();
           },
-          [this](const std::wstring& title, const std::wstring& text) { Notice(title, text); },
+          [this](const std::wstring& title, const std::wstring& text) { Report(title, text); },
       }),
       // At the end of a session nothing may ask where the log should go: the user's own folder is the spare.
       log_(dataFolder_, [this] { return main_.AutoSaveLogOn(); }, dataFolder_ == appFolder_ ? UserFolder() : L""),
@@ -100,6 +149,8 @@ App::App()
 void App::Notice(const std::wstring& title, const std::wstring& text) {
     tray_.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
 }
+
+void App::Report(const std::wstring& title, const std::wstring& text) { tray_.ShowReport(title, text); }
 
 // The pop-up's "withdrawn" value is the one the process monitor reads as Answer::Withdrawn.
 static_assert(alerts::Frm_Outputbox::kWithdrawn == -1);
@@ -130,6 +181,7 @@ int App::Main() {
     SingleInstance instance(ProgramInstanceKey());
     if (instance.AlreadyRunning()) {
         MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_OK | MB_ICONERROR);
+        BringRunningCopyForward();
         return 0;
     }
     if (!LoadMainWindow()) {
@@ -224,6 +276,10 @@ alerts::Frm_Outputbox& App::Alert() {
 void App::AutoSaveSwitched(bool on) { log_.AutoSaveSwitched(on); }
 
 bool App::AlertShowing() const { return alert_ && alert_->IsVisible(); }
+
+void App::BringQuestionForward() {
+    if (alert_) alert_->BringForward();
+}
 
 void App::CloseProgram(CloseReason reason) {
     if (closing_) return;

@@ -34,6 +34,7 @@ public:
     void ShowAbout() override;
     void CloseProgram(CloseReason reason) override;
     bool AlertShowing() const override;
+    void BringQuestionForward() override;
     void AutoSaveSwitched(bool on) override;
     void MainWindowDpiChanged(int dpi) override;
 
@@ -43,6 +44,7 @@ private:
     void TakeIcons(int windowDpi);
     bool LoadMainWindow();
     void Notice(const std::wstring& title, const std::wstring& text);
+    void Report(const std::wstring& title, const std::wstring& text);
     procmon::Answer Ask(const std::wstring& message);
     int RunMessageLoop();
     // The program's own keys in its windows (Esc, F1, F6, Alt+F4); true when the key was one of them.

@@ -40,6 +40,8 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     // An elevated Korimo hears the shell's broadcast only when it lets it through: Explorer runs at a lower
     // integrity level, and without this the icon would be gone for good after Explorer restarts.
     if (taskbarCreated_) ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    // Likewise a second start's request, made by a copy that runs without elevation.
+    ChangeWindowMessageFilterEx(Hwnd(), ui::WM_KORIMO_COME_FORWARD, MSGFLT_ALLOW, nullptr);
     // The credit label is a link to the about box (F1 opens it too).
     ui::AccessibleSpec link;
     link.role = ROLE_SYSTEM_LINK;
@@ -167,11 +169,25 @@ ui::AccessibleSpec frmmain::ClientAccessible() {
     return spec;
 }
 
+// A left double-click, or Enter or Space on the icon (the shell's NIN_KEYSELECT since version 3). While a question
+// waits the double-click does nothing; the keys bring the question forward, since a keyboard has no other road to
+// it (a tool window is not listed by Alt+Tab).
 void frmmain::OnTrayEvent(UINT mouseMessage) {
-    // A left double-click, or Enter or Space on the icon (the shell's NIN_KEYSELECT since version 3).
-    if (host_.AlertShowing()) return;
+    if (host_.AlertShowing()) {
+        if (mouseMessage == NIN_KEYSELECT) host_.BringQuestionForward();
+        return;
+    }
     if (mouseMessage == WM_LBUTTONDBLCLK) RestoreFromTray();
     if (mouseMessage == NIN_KEYSELECT) RestoreFromTray(true);
+}
+
+// A second start of the program: the user is looking for the running copy (on Windows 11 its icon may hide
+// behind "^").
+void frmmain::ComeForward() {
+    if (host_.AlertShowing())
+        host_.BringQuestionForward();
+    else
+        RestoreFromTray();
 }
 
 bool frmmain::AutoSaveLogOn() const { return Button_GetCheck(Control(IDC_CHECK1_2)) == BST_CHECKED; }
@@ -303,6 +319,9 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return Default(msg, wParam, lParam);
     case ui::WM_KORIMO_TRAY:
         OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
+        return 0;
+    case ui::WM_KORIMO_COME_FORWARD:
+        ComeForward();
         return 0;
     case WM_ACTIVATE:
         if (OnActivate(wParam)) return 0;

@@ -28,6 +28,9 @@ public:
     virtual void CloseProgram(CloseReason reason) = 0;
     // Whether the alert pop-up is up: a double-click on the tray icon does not restore the window meanwhile.
     virtual bool AlertShowing() const = 0;
+    // The keyboard asked for Korimo (Enter on the tray icon, a second start) while a question waits: the question
+    // comes forward, ready to be answered.
+    virtual void BringQuestionForward() {}
     // "自动保存日志" was ticked or unticked.
     virtual void AutoSaveSwitched(bool on) = 0;
     // The main window took another DPI (another monitor, another scaling): its icons and the tray's are due.
@@ -92,6 +95,7 @@ private:
     void OnButtonDown(int button, int x, int y);
     void OnLeftButtonUp(int x, int y);
     void OnTrayEvent(UINT mouseMessage);
+    void ComeForward();
     bool OnSetCursor(HWND over);
     const ui::ControlSpec* ImageAt(int x, int y) const;
     void FocusFirstControl();

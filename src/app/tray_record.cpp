@@ -3,11 +3,12 @@
 namespace korimo::app {
 
 void TrayRecord::StoreNotice(std::wstring_view title, std::wstring_view text, unsigned infoFlags,
-                             std::wstring_view tip) {
+                             std::wstring_view tip, bool realtime) {
     notice_.text = FitField(text, kInfoField);
     notice_.title = FitField(title, kInfoTitleField);
     if (!tip.empty()) tip_ = FitField(tip, kTipField);
     notice_.infoFlags = infoFlags;
+    notice_.realtime = realtime;
 }
 
 NoticePacer::Decision NoticePacer::Arrive(std::uint64_t nowMs) {

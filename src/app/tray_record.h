@@ -34,6 +34,7 @@ struct TrayNotice {
     std::wstring title;
     std::wstring text;
     unsigned infoFlags = 0;
+    bool realtime = false; // a report: shown at once or not at all, never queued behind another notice
 };
 
 class TrayRecord {
@@ -42,7 +43,8 @@ public:
 
     // Stores a notice; an empty tip keeps the tip that was there. The record keeps the texts whether or not
     // the notice is then shown.
-    void StoreNotice(std::wstring_view title, std::wstring_view text, unsigned infoFlags, std::wstring_view tip);
+    void StoreNotice(std::wstring_view title, std::wstring_view text, unsigned infoFlags, std::wstring_view tip,
+                     bool realtime = false);
 
     const std::wstring& Tip() const { return tip_; }
     const TrayNotice& Notice() const { return notice_; }

@@ -26,7 +26,7 @@ NOTIFYICONDATAW TrayIcon::Data() const {
     data.cbSize = sizeof(data);
     data.hWnd = owner_;
     data.uID = 0;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO | (record_.Notice().realtime ? NIF_REALTIME : 0);
     data.uCallbackMessage = ui::WM_KORIMO_TRAY;
     data.hIcon = icon_;
     CopyField(data.szTip, record_.Tip());
@@ -42,17 +42,26 @@ bool TrayIcon::AddTrayIcon(HWND owner, HICON icon) {
     NOTIFYICONDATAW data = Data();
     data.szInfo[0] = L'\0'; // adding shows no balloon; an old notice is not repeated after a shell restart
     wanted_ = true;
-    added_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    added_ = notify_(NIM_ADD, &data) != FALSE;
     // Version 3: the shell then tells Enter or Space on the icon (NIN_KEYSELECT), so the keyboard reaches it.
     data.uVersion = NOTIFYICON_VERSION;
-    if (added_) Shell_NotifyIconW(NIM_SETVERSION, &data);
+    if (added_) notify_(NIM_SETVERSION, &data);
     return added_;
 }
 
 void TrayIcon::ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags,
                               std::wstring_view tip, HICON icon) {
-    record_.StoreNotice(title, text, infoFlags, tip);
     if (icon) icon_ = icon;
+    Show(title, text, infoFlags, tip, false);
+}
+
+void TrayIcon::ShowReport(std::wstring_view title, std::wstring_view text) {
+    Show(title, text, NIIF_INFO | NIIF_RESPECT_QUIET_TIME, L"", true);
+}
+
+void TrayIcon::Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
+                    bool realtime) {
+    record_.StoreNotice(title, text, infoFlags, tip, realtime);
     if (!noticesOn_()) return;
     const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
     if (decision.showNow) {
@@ -65,7 +74,7 @@ void TrayIcon::ShowTrayNotice(std::wstring_view title, std::wstring_view text, D
 
 void TrayIcon::SendNotice() {
     NOTIFYICONDATAW data = Data();
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    notify_(NIM_MODIFY, &data);
     ++noticesSent_;
 }
 
@@ -85,7 +94,7 @@ void TrayIcon::RemoveTrayIcon() {
         RemovePropW(owner_, kTrayProperty);
     }
     NOTIFYICONDATAW data = Data();
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    notify_(NIM_DELETE, &data);
     wanted_ = false;
     added_ = false;
 }
@@ -95,7 +104,7 @@ void TrayIcon::ChangeIcon(HICON icon) {
     if (!added_) return;
     NOTIFYICONDATAW data = Data();
     data.uFlags = NIF_ICON;
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    notify_(NIM_MODIFY, &data);
 }
 
 void TrayIcon::Restore() {

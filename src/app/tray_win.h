@@ -20,9 +20,12 @@ namespace korimo::app {
 class TrayIcon {
 public:
     using NoticesOn = std::function<bool()>;
+    // What the shell is told (Shell_NotifyIconW; a test's recorder).
+    using Notify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
 
     // `noticesOn` says whether balloons show.
-    explicit TrayIcon(NoticesOn noticesOn) : noticesOn_(std::move(noticesOn)) {}
+    explicit TrayIcon(NoticesOn noticesOn, Notify notify = &Shell_NotifyIconW)
+        : noticesOn_(std::move(noticesOn)), notify_(notify) {}
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     // However the program ends, no icon of it stays behind in the tray.
@@ -34,6 +37,10 @@ public:
     bool AddTrayIcon(HWND owner, HICON icon);
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
+    // A report of the monitors (a program started or closed, a file event). Windows 10 and 11 turn balloons into
+    // toasts of the notification centre: a report respects quiet hours and is shown at once or dropped, so that
+    // a flood never becomes a stream of stale toasts long after the events. The log has every report anyway.
+    void ShowReport(std::wstring_view title, std::wstring_view text);
     void RemoveTrayIcon();
     // Shows another picture (the same icon at another size); no notice is repeated.
     void ChangeIcon(HICON icon);
@@ -51,11 +58,13 @@ private:
     NOTIFYICONDATAW Data() const;
     void SendNotice();
     static void CALLBACK OnNoticeTimer(HWND owner, UINT, UINT_PTR id, DWORD);
+    void Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip, bool realtime);
 
     TrayRecord record_;
     HWND owner_ = nullptr;
     HICON icon_ = nullptr;
     NoticesOn noticesOn_;
+    Notify notify_;
     bool wanted_ = false; // between AddTrayIcon and RemoveTrayIcon
     bool added_ = false;
     NoticePacer pacer_;

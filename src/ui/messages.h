@@ -8,5 +8,8 @@ namespace korimo::ui {
 
 // The tray icon's callback to the main window; lParam is the mouse message that happened over the icon.
 inline constexpr UINT WM_KORIMO_TRAY = WM_APP + 1;
+// Posted to a running Korimo's main window by a second start of the same program: it comes forward, as a
+// double-click on its tray icon brings it (its question instead, while one waits).
+inline constexpr UINT WM_KORIMO_COME_FORWARD = WM_APP + 2;
 
 } // namespace korimo::ui

@@ -2,6 +2,9 @@
 // asks about it, and closes it through its batch file as the user answers.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <filesystem>
@@ -16,6 +19,7 @@
 #include "app/frmmain_layout.h"
 #include "korimo_process.h"
 #include "procmon/pro_form_layout.h"
+#include "ui/messages.h"
 
 using namespace korimo;
 using namespace korimo::e2e;
@@ -575,20 +579,32 @@ TEST_F(ProcessMonitorTest, InAReadOnlyProgramFolderTheLogAndTheBatchGoToTheUsers
     std::filesystem::remove_all(user);
 }
 
-// The question leaves the keyboard with the program in front; brought forward (as Alt+Tab or a click does), it
-// is answered with Tab and Space alone.
+// The question leaves the keyboard with the program in front. The keyboard reaches it through the tray icon (a
+// tool window is not listed by Alt+Tab): Enter on the icon brings it forward with the focus on its first answer,
+// and Tab and Space answer it. A second start of Korimo, by which a user looks for it, brings it forward too.
 TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
     TitledProgram program(TitledWindowPath(), L"测试窗口-键盘");
     HWND popup = WaitForQuestion(Question(TitledWindowPath()));
     ASSERT_TRUE(popup);
+    HWND typing = test::TopLevelWindows(program.Pid(), true).front(); // where the user types
     EXPECT_NE(GetForegroundWindow(), popup) << "the question took the keyboard from the program in front";
-    SetForegroundWindow(popup);
-    ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == popup; }, 3000));
-    for (int n = 1; n <= 2; ++n) {
-        test::PressKey(VK_TAB);
-        ASSERT_TRUE(test::WaitFor([&] { return test::KeyboardFocusOf(popup) == GetDlgItem(popup, alerts::IDC_OUT_COMMAND1 + n - 1); }, 3000))
-            << "Tab did not reach answer " << n;
-    }
+    const auto inFrontWithTheFocusOn = [&](int id) {
+        return test::WaitFor([&] { return GetForegroundWindow() == popup && test::KeyboardFocusOf(popup) == GetDlgItem(popup, id); }, 5000);
+    };
+    KorimoProcess second;
+    ASSERT_TRUE(second.Start(false));
+    HWND refused = second.WaitForMessageBox(10000);
+    ASSERT_TRUE(refused);
+    PostMessageW(refused, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "a second start did not bring the question forward";
+    EXPECT_FALSE(IsWindowVisible(korimo.Main())) << "the main window came up beside the question";
+
+    SetForegroundWindow(typing);
+    ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == typing; }, 3000));
+    PostMessageW(korimo.Main(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
+    ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "Enter on the icon did not bring the question forward";
+    test::PressKey(VK_TAB);
+    ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND2)) << "Tab did not reach the second answer";
     test::PressKey(VK_SPACE); // "关闭"
     EXPECT_TRUE(program.HasExited(15000)) << "Space did not give the answer";
     LetEveryQuestionPass(500);

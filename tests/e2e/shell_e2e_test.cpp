@@ -80,10 +80,40 @@ TEST_F(ShellTest, SecondStartIsRefusedAndLeavesOneIcon) {
 
     HWND ok = GetDlgItem(box, IDOK);
     ASSERT_TRUE(ok) << "the message box has no OK button";
+    EXPECT_FALSE(Visible(korimo.Main()));
     test::ClickWindow(ok);
     EXPECT_TRUE(second.HasExited(10000)) << "the second copy did not end";
     EXPECT_FALSE(korimo.HasExited()) << "the running copy was disturbed";
     EXPECT_EQ(CountKorimoIcons(), 1u);
+    // The user, who started Korimo again to find it, finds its main window in front.
+    EXPECT_TRUE(test::WaitFor([&] { return Visible(korimo.Main()) && GetForegroundWindow() == korimo.Main(); }, 5000))
+        << "the running copy did not come forward";
+}
+
+// Two starts at once (the second while the first is still starting): whichever copy is refused, nothing hangs,
+// and its request to bring the other forward is not lost.
+TEST(SingleInstance, TwoStartsAtOnceLeaveOneCopyInFront) {
+    KorimoProcess first, second;
+    ASSERT_TRUE(first.Start(false));
+    ASSERT_TRUE(second.Start(false));
+    HWND box = nullptr;
+    KorimoProcess* refused = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] {
+        for (KorimoProcess* run : {&first, &second})
+            if (Visible(box = test::FindTopLevel(run->Pid(), L"#32770", L"提示"))) return (refused = run) != nullptr;
+        return false;
+    }, 15000)) << "neither start was refused";
+    KorimoProcess& running = refused == &first ? second : first;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(refused->HasExited(15000)) << "the refused copy hung";
+    HWND main = nullptr;
+    EXPECT_TRUE(test::WaitFor([&] {
+        main = test::FindTopLevel(running.Pid(), L"Korimo.frmmain");
+        return Visible(main) && GetForegroundWindow() == main;
+    }, 15000)) << "the request was lost";
+    PostMessageW(main, WM_CLOSE, 0, 0); // an orderly end: no journal is left for the next test's start
+    if (HWND saved = running.WaitForMessageBox(10000)) PostMessageW(saved, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(running.HasExited(10000));
 }
 
 // A copy that may not open the running copy's mutex (an elevated copy's refuses a normal one on Windows) is
@@ -117,7 +147,7 @@ TEST(SingleInstance, ACopyThatMayNotOpenTheMutexIsRefusedAndLeavesTheJournalAlon
                               10000)) << "the copy that may not open the mutex was not refused";
     EXPECT_TRUE(test::FindChildByText(box, L"对不起本程序已在运行中, 不得重复加载!!"));
     test::ClickWindow(GetDlgItem(box, IDOK));
-    EXPECT_TRUE(second.HasExited(10000));
+    EXPECT_TRUE(second.HasExited(15000)); // after looking a few seconds for the running copy's window
     CloseHandle(mutex);
     EXPECT_EQ(CountKorimoIcons(), 0u);
     std::ifstream kept(logs / L"korimo-journal.log", std::ios::binary);

@@ -41,8 +41,10 @@ public:
     void ShowAbout() override { ++aboutShown; }
     void CloseProgram(app::CloseReason reason) override { closed = reason; }
     bool AlertShowing() const override { return alertShowing; }
+    void BringQuestionForward() override { ++questionsBroughtForward; }
     void AutoSaveSwitched(bool) override {}
     int aboutShown = 0;
+    int questionsBroughtForward = 0;
     bool alertShowing = false;
     std::optional<app::CloseReason> closed;
 };
@@ -140,9 +142,11 @@ TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsM
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
     EXPECT_FALSE(main.IsVisible());
 
-    host.alertShowing = true;
+    host.alertShowing = true; // the double-click does nothing; Enter on the icon brings the question forward
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(host.questionsBroughtForward, 0);
     SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    EXPECT_EQ(host.questionsBroughtForward, 1);
     EXPECT_FALSE(main.IsVisible());
     host.alertShowing = false;
 
@@ -315,6 +319,31 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     EXPECT_EQ(test::RunValue(), L"") << "unticking empties the value and keeps it";
     SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BM_CLICK, 0, 0);
     EXPECT_EQ(test::RunValue(), L"");
+}
+
+// What reaches the shell: a report may be dropped by it (quiet hours; another notice up: Windows 10 and 11 would
+// queue it as a toast), while the program's own notices are shown as they always were.
+std::vector<NOTIFYICONDATAW> toldTheShell;
+BOOL WINAPI RecordNotice(DWORD message, PNOTIFYICONDATAW data) {
+    if (message == NIM_MODIFY) toldTheShell.push_back(*data);
+    return TRUE;
+}
+
+TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietHours) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    app::TrayIcon tray([] { return true; }, &RecordNotice);
+    ASSERT_TRUE(tray.AddTrayIcon(owner, nullptr));
+    tray.ShowTrayNotice(L"提示：", L"Korimo已经最小化到托盘！", NIIF_INFO, L"", nullptr);
+    tray.ShowReport(L"建立文件", L"路径：C:\\a.txt\r\n"); // within the pacing interval: held back
+    tray.FlushNotice();
+    ASSERT_EQ(toldTheShell.size(), 2u);
+    EXPECT_EQ(toldTheShell[0].uFlags & NIF_REALTIME, 0u);
+    EXPECT_EQ(toldTheShell[0].dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_EQ(std::wstring(toldTheShell[1].szInfoTitle), L"建立文件");
+    EXPECT_NE(toldTheShell[1].uFlags & NIF_REALTIME, 0u);
+    EXPECT_EQ(toldTheShell[1].dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
+    tray.RemoveTrayIcon();
+    DestroyWindow(owner);
 }
 
 // The Run key refuses this program: a key its administrator has closed to writes. The key's own security
