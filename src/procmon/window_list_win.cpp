@@ -79,13 +79,27 @@ std::unordered_set<HWND> OwnWindows() {
         reinterpret_cast<LPARAM>(&own));
     return own;
 }
+
+// The top-level windows as one list, top of the window stack first. A walk from window to window
+// (GW_HWNDNEXT) ends where a window is destroyed under it, and every window below would look closed; the list
+// is taken whole first, and a window that goes while the titles are read is left out.
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
 } // namespace
 
 std::vector<WindowEntry> GetOpenWindowNames() {
     std::vector<WindowEntry> windows;
     const std::unordered_set<HWND> own = OwnWindows();
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        std::wstring title = TitleOf(window);
+    for (HWND window : TopLevelWindows()) {
+        std::wstring title = TitleOf(window); // empty once the window has gone
         if (!title.empty())
             windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window), own.count(window) != 0});
     }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <algorithm>
 
 #include "answerer.h"
 #include "quiet_services.h"
@@ -41,6 +42,29 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// A program started for a test and ended with it.
+struct Started {
+    Started(const std::wstring& path, const std::wstring& arguments) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+        ok = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info);
+    }
+    ~Started() {
+        if (!ok) return;
+        TerminateProcess(info.hProcess, 0);
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    PROCESS_INFORMATION info{};
+    bool ok = false;
+};
+
+// The process monitor's test program (tests/e2e/titled_window.cpp): a title, a count of windows, a mode.
+std::wstring TitledWindowPath() { return test::WindowsPath(L"" KORIMO_TITLED_WINDOW); }
+
 // A copy of Wine's notepad under a Chinese name in a Chinese folder, started: a program with a window.
 struct ChineseNotepad {
     ChineseNotepad() {
@@ -51,24 +75,18 @@ struct ChineseNotepad {
         GetSystemDirectoryW(system, MAX_PATH);
         std::filesystem::copy_file(std::filesystem::path(system) / L"notepad.exe", path,
                                    std::filesystem::copy_options::overwrite_existing);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        std::wstring commandLine = L"\"" + path.wstring() + L"\"";
-        started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &info);
+        program = std::make_unique<Started>(path.wstring(), L"");
+        started = program->ok;
+        info = program->info;
         if (started) WaitForInputIdle(info.hProcess, 5000);
     }
     ~ChineseNotepad() {
-        if (started) {
-            TerminateProcess(info.hProcess, 0);
-            WaitForSingleObject(info.hProcess, 5000);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
+        program.reset();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
     std::filesystem::path folder, path;
+    std::unique_ptr<Started> program;
     PROCESS_INFORMATION info{};
     bool started = false;
 };
@@ -94,6 +112,34 @@ TEST(WindowWalk, ListsEveryTitledWindowAsItIsHoweverManyThereAre) {
     const procmon::ProcessInfo own = procmon::LookUpWindow(windows.list[7]);
     EXPECT_EQ(own.pid, GetCurrentProcessId());
     EXPECT_EQ(own.path, ui::ModulePath());
+}
+
+// Another program makes and destroys titled windows as fast as it can while 200 windows of a third stay open:
+// however the walks meet windows going, none of the 200 is ever reported started again or closed.
+TEST(WindowWalk, WindowsGoingDuringTheWalkNeverMakeALastingWindowLookClosedOrNew) {
+    struct WalkOnly final : procmon::CheckPlatform {
+        std::vector<std::wstring> entries;
+        std::vector<procmon::WindowEntry> ListWindows() override { return procmon::GetOpenWindowNames(); }
+        procmon::ProcessInfo LookUp(const procmon::WindowEntry&) override { return {}; }
+        procmon::CheckSettings Settings() override { return {false, true, {}}; }
+        void Report(const std::wstring&, const std::wstring&, const std::wstring& entry) override {
+            entries.push_back(entry);
+        }
+        procmon::Answer Ask(const std::wstring&) override { return procmon::Answer::None; }
+        void CloseByImageName(const procmon::CloseOrder&) override {}
+    } desktop;
+    const auto reported = [&](const std::wstring& title) {
+        return std::count_if(desktop.entries.begin(), desktop.entries.end(),
+                             [&](const std::wstring& entry) { return entry.find(L"标题：" + title) != entry.npos; });
+    };
+    Started lasting(TitledWindowPath(), L"长留窗口 200");
+    ASSERT_TRUE(test::WaitFor([&] { return test::TopLevelWindows(lasting.info.dwProcessId, false).size() >= 200; }, 20000));
+    Started churn(TitledWindowPath(), L"来去窗口 0 churn");
+    procmon::ProcessCheck check;
+    check.Baseline(desktop);
+    for (int i = 0; i < 30; ++i) check.Run(desktop);
+    EXPECT_GT(reported(L"来去窗口"), 30) << "the windows did not come and go while the checks walked";
+    EXPECT_EQ(reported(L"长留窗口"), 0) << "a lasting window was reported";
 }
 
 TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIsSystem) {
