@@ -47,9 +47,7 @@ std::optional<std::uint64_t> StartTimeIfRunning(DWORD processId) {
     ui::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
     if (!process.Get()) return 0;
     if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) return std::nullopt;
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return 0;
-    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return CreationTime(process.Get());
 }
 
 DWORD OwnerOf(HWND window) {
@@ -124,6 +122,12 @@ std::wstring GetProcessPathByProcessID(DWORD processId) {
 bool SamePath(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+std::uint64_t CreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
 std::optional<std::vector<RunningProcess>> RunningProcesses() {
