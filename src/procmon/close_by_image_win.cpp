@@ -1,5 +1,7 @@
 #include "procmon/close_by_image_win.h"
 
+#include <algorithm>
+
 #include "procmon/window_list_win.h"
 #include "ui/handle.h"
 #include "ui/text_win.h"
@@ -35,8 +37,11 @@ bool RunBatch(const std::wstring& systemFolder, const std::wstring& batch, const
     return true;
 }
 
-// Which processes the answer closes, as they run now; the user is told when that is none of them or the shell.
-std::optional<std::vector<std::uint32_t>> ProcessesToClose(HWND owner, const CloseOrder& order) {
+// Which processes the answer closes, as they run now, each held from here on (the one asked about since its
+// question); the user is told when that is none of them or the shell. An instance that cannot be held, or whose
+// creation time is unknown, is left out: its id could be another program's by the time taskkill runs.
+std::optional<std::vector<ClosingProcess>> ProcessesToClose(HWND owner, const CloseOrder& order,
+                                                            std::unique_ptr<ProcessHold> asked) {
     const std::optional<std::vector<RunningProcess>> running = RunningProcesses();
     if (!running) {
         ui::ShowFailure(owner, L"无法关闭进程：不能列出正在运行的程序\n\n" + ui::SystemMessage(GetLastError()));
@@ -46,31 +51,77 @@ std::optional<std::vector<std::uint32_t>> ProcessesToClose(HWND owner, const Clo
     if (plan.shellSpared)
         ui::ShowFailure(owner, L"不能关闭桌面外壳程序：\n" + order.path +
                                    L"\n\n它提供桌面、任务栏和托盘，关闭它会使它们连同 Korimo 的托盘图标一起消失。");
-    if (plan.pids.empty() && !plan.shellSpared)
+    std::vector<ClosingProcess> closing;
+    for (std::uint32_t pid : plan.pids) {
+        const auto process = std::find_if(running->begin(), running->end(), [&](auto& p) { return p.pid == pid; });
+        std::unique_ptr<ProcessHold> hold;
+        if (plan.askedRuns && pid == order.pid)
+            hold = std::move(asked);
+        else if (process->started != 0)
+            hold = std::make_unique<HeldProcess>(pid, process->started);
+        if (hold && hold->Held()) closing.push_back({pid, process->path, std::move(hold)});
+    }
+    if (closing.empty() && !plan.shellSpared)
         ui::ShowFailure(owner, L"程序\n" + order.path + L"\n已经结束，没有关闭任何进程。");
-    if (plan.pids.empty()) return std::nullopt;
-    return plan.pids;
+    if (closing.empty()) return std::nullopt;
+    return closing;
 }
 } // namespace
 
-bool CloseByImageName(HWND owner, const std::wstring& appFolder, const CloseOrder& order) {
-    const std::optional<std::vector<std::uint32_t>> pids = ProcessesToClose(owner, order);
-    if (!pids) return false;
-    const std::optional<std::wstring> line = TaskkillLine(SystemFolder(), order.forced, *pids);
+HeldProcess::HeldProcess(std::uint32_t pid, std::uint64_t started) {
+    ++live_;
+    ui::Handle process(pid ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
+    const DWORD error = pid ? GetLastError() : ERROR_INVALID_PARAMETER;
+    const bool ended = process.Valid() ? WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0 ||
+                                             (started != 0 && CreationTime(process.Get()) != started)
+                                       : error == ERROR_INVALID_PARAMETER; // no process has that id
+    if (ended)
+        refusal_ = L"Korimo 问起它时它已经结束。";
+    else if (!process.Valid())
+        refusal_ = L"Korimo 无法打开它的进程，不能确认这个进程号仍然属于它：\n" + ui::SystemMessage(error);
+    else
+        process_ = std::move(process);
+}
+
+HeldProcess::~HeldProcess() { --live_; }
+
+bool HeldProcess::Ended() const {
+    return !process_.Valid() || WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0;
+}
+
+bool MayEnd(std::uint32_t pid) {
+    ui::Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    return process.Valid() || GetLastError() != ERROR_ACCESS_DENIED;
+}
+
+std::optional<std::vector<ClosingProcess>> CloseByImageName(HWND owner, const std::wstring& appFolder,
+                                                            const CloseOrder& order,
+                                                            std::unique_ptr<ProcessHold> asked) {
+    if (!order.held || !asked || !asked->Held()) { // never by a bare id
+        const std::wstring why = asked ? asked->Refusal() : std::wstring();
+        ui::ShowFailure(owner, L"Korimo 不能关闭程序\n" + order.path + L"\nPID：" + std::to_wstring(order.pid) +
+                                   L"\n\n" + why + L"\n\n没有关闭任何进程。");
+        return std::nullopt;
+    }
+    std::optional<std::vector<ClosingProcess>> closing = ProcessesToClose(owner, order, std::move(asked));
+    if (!closing) return std::nullopt;
+    std::vector<std::uint32_t> pids;
+    for (const ClosingProcess& process : *closing) pids.push_back(process.pid);
+    const std::optional<std::wstring> line = TaskkillLine(SystemFolder(), order.forced, pids);
     if (!line || !ui::FitsAnsi(*line)) {
         ui::ShowFailure(owner, L"无法关闭进程：系统文件夹\n" + SystemFolder() + L"\n含有不能安全写入批处理文件的字符。");
-        return false;
+        return std::nullopt;
     }
     const std::wstring batch = appFolder + kBatchFileName;
     if (!WriteBatch(batch, ui::ToAnsi(*line))) {
         ui::ShowFailure(owner, L"无法关闭进程：不能写入批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
-        return false;
+        return std::nullopt;
     }
     if (!RunBatch(SystemFolder(), batch, appFolder)) {
         ui::ShowFailure(owner, L"无法关闭进程：不能运行批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return closing;
 }
 
 } // namespace korimo::procmon

@@ -8,6 +8,7 @@ namespace korimo::procmon {
 
 ClosePlan PlanClose(const CloseOrder& order, const std::vector<RunningProcess>& running,
                     const std::vector<std::uint32_t>& spared, std::uint32_t ownPid, const SamePathTest& samePath) {
+    if (!order.held) return {};
     const bool pathKnown = order.path != kUnknownPath && !order.path.empty();
     const auto isAsked = [&](const RunningProcess& process) {
         return process.pid == order.pid && (!pathKnown || samePath(process.path, order.path)) &&
@@ -47,6 +48,34 @@ std::optional<std::wstring> TaskkillLine(std::wstring_view systemFolder, bool fo
     std::wstring line = L"\"" + folder + L"\\taskkill.exe\"" + (forced ? L" /F" : L"");
     for (std::uint32_t pid : pids) line += L" /PID " + std::to_wstring(pid);
     return line + L"\r\n";
+}
+
+std::wstring CloseFailureReason(bool forced, bool mayEnd) {
+    if (!mayEnd)
+        return L"Korimo 没有结束它的权限（它可能以管理员身份运行，或属于另一个用户），"
+               L"需要以管理员身份运行 Korimo 才能关闭它。";
+    if (forced) return L"强制结束它没有成功，它仍在运行。";
+    return L"它在 " + std::to_wstring(kCloseWaitMs / 1000) +
+           L" 秒内没有响应关闭请求（它可能正在询问是否保存，或不理会关闭请求），可以用“强制关闭”结束它。";
+}
+
+void CloseWatch::Watch(std::vector<ClosingProcess> processes, bool forced, std::uint64_t nowMs) {
+    if (processes.empty()) return;
+    closes_.push_back({std::move(processes), forced, nowMs + (forced ? kForcedCloseWaitMs : kCloseWaitMs)});
+}
+
+std::vector<CloseFailure> CloseWatch::Poll(std::uint64_t nowMs, const std::function<bool(std::uint32_t)>& mayEnd) {
+    std::vector<CloseFailure> failures;
+    for (Close& close : closes_) {
+        std::erase_if(close.processes,
+                      [](const ClosingProcess& process) { return !process.hold || process.hold->Ended(); });
+        if (nowMs < close.deadline) continue;
+        for (const ClosingProcess& process : close.processes)
+            failures.push_back({process.pid, process.path, CloseFailureReason(close.forced, mayEnd(process.pid))});
+        close.processes.clear();
+    }
+    std::erase_if(closes_, [](const Close& close) { return close.processes.empty(); });
+    return failures;
 }
 
 } // namespace korimo::procmon

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,19 @@ namespace korimo::procmon {
 // program folder would be the very thing that shadows the system's taskkill.
 inline constexpr wchar_t kBatchFileName[] = L"tasklill.bat";
 
+// A process kept from the moment the user is asked about it until its close is over: while it is held, no other
+// process can be given its id, so a close by that id hits it or nothing. What holds it is the platform's.
+class ProcessHold {
+public:
+    virtual ~ProcessHold() = default;
+    // False when it could not be held: it had already ended, or the system refused.
+    virtual bool Held() const = 0;
+    // Nothing held runs any more: the held process has ended (or none was held).
+    virtual bool Ended() const = 0;
+    // Why it is not held, in words for the user; empty when it is held.
+    virtual std::wstring Refusal() const = 0;
+};
+
 // The program the user was asked about, as it was when it was reported.
 struct CloseOrder {
     std::wstring imageName;     // the part of its path after the last backslash, for the messages
@@ -23,6 +37,7 @@ struct CloseOrder {
     std::uint32_t pid = 0;      // its process
     std::uint64_t started = 0;  // its process's creation time; 0 when it could not be read
     bool forced = false;        // "强制关闭" rather than "关闭"
+    bool held = false;          // its process was held from the question on (ProcessHold)
 };
 
 // A process running now.
@@ -44,7 +59,8 @@ using SamePathTest = std::function<bool(std::wstring_view, std::wstring_view)>;
 // The processes to close: the one asked about, if it still runs from the same file and is the same process (the
 // same creation time, where it was known), and every other running process started from that same executable
 // file. Processes of another path never; nor Korimo itself, nor the desktop shell (`spared`: the processes of
-// the shell window and the taskbar), whatever their name or path.
+// the shell window and the taskbar), whatever their name or path. An order whose process was not held closes
+// nothing: its id may belong to another program by now, and without its path and creation time nothing tells.
 ClosePlan PlanClose(const CloseOrder& order, const std::vector<RunningProcess>& running,
                     const std::vector<std::uint32_t>& spared, std::uint32_t ownPid, const SamePathTest& samePath);
 
@@ -53,5 +69,49 @@ ClosePlan PlanClose(const CloseOrder& order, const std::vector<RunningProcess>& 
 // forced. No line without a system folder, one that cannot be quoted, or without a process to close.
 std::optional<std::wstring> TaskkillLine(std::wstring_view systemFolder, bool forced,
                                          const std::vector<std::uint32_t>& pids);
+
+// How long a close is given before a process still running is a failure the user is told of: a program asked
+// to close may first ask its user whether to save; one ended by force goes at once or not at all.
+inline constexpr std::uint64_t kCloseWaitMs = 15000;
+inline constexpr std::uint64_t kForcedCloseWaitMs = 5000;
+
+// A process of a close's batch line, held until the close is over.
+struct ClosingProcess {
+    std::uint32_t pid = 0;
+    std::wstring path;
+    std::unique_ptr<ProcessHold> hold;
+};
+
+// A process that still ran when its close's time was up, and why, in the user's words.
+struct CloseFailure {
+    std::uint32_t pid = 0;
+    std::wstring path;
+    std::wstring reason;
+};
+
+// Why a process still runs after its close: Korimo may not end it at all (`mayEnd` false: the system refuses
+// it the right, as for an elevated program or another user's), it did not answer the request to close, or even
+// ending it by force did not succeed.
+std::wstring CloseFailureReason(bool forced, bool mayEnd);
+
+// The closes under way, several at once: each is watched until every process of it has ended, which ends it
+// quietly, or until its time is up, when the processes still running are its failures. A process is let go
+// as soon as it has ended or been told, and every one when the watch is cleared.
+class CloseWatch {
+public:
+    void Watch(std::vector<ClosingProcess> processes, bool forced, std::uint64_t nowMs);
+    // `mayEnd` asks the system whether Korimo may end the process with this (held) id.
+    std::vector<CloseFailure> Poll(std::uint64_t nowMs, const std::function<bool(std::uint32_t pid)>& mayEnd);
+    bool Empty() const { return closes_.empty(); }
+    void Clear() { closes_.clear(); }
+
+private:
+    struct Close {
+        std::vector<ClosingProcess> processes;
+        bool forced = false;
+        std::uint64_t deadline = 0;
+    };
+    std::vector<Close> closes_;
+};
 
 } // namespace korimo::procmon

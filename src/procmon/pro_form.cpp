@@ -5,6 +5,7 @@
 #include "procmon/close_by_image_win.h"
 #include "procmon/period.h"
 #include "procmon/pro_form_layout.h"
+#include "procmon/process_report.h"
 #include "procmon/window_list_win.h"
 #include "ui/accessible.h"
 
@@ -12,6 +13,8 @@ namespace korimo::procmon {
 
 namespace {
 constexpr UINT_PTR kProTimer = 1;
+constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kCloseTimerMs = 250;
 } // namespace
 
 ui::PanelInfo pro_form::Info() const { return {L"Korimo.pro_form", L"进程监视", kProWidthTwips, kProHeightTwips}; }
@@ -34,7 +37,11 @@ void pro_form::OnLoad() {
 
 std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls(); }
 
-void pro_form::OnUnload(ui::UnloadMode) { KillTimer(Hwnd(), kProTimer); }
+void pro_form::OnUnload(ui::UnloadMode) {
+    KillTimer(Hwnd(), kProTimer);
+    KillTimer(Hwnd(), kCloseTimer);
+    closes_.Clear(); // Korimo is closing: no process stays held
+}
 
 bool pro_form::Ticked(int id) const { return Button_GetCheck(Control(id)) != BST_UNCHECKED; }
 
@@ -117,10 +124,27 @@ void pro_form::Report(const std::wstring& noticeTitle, const std::wstring& notic
     services_.log(logEntry);
 }
 
+std::unique_ptr<ProcessHold> pro_form::Hold(const ProcessInfo& info) {
+    return std::make_unique<HeldProcess>(info.pid, info.started);
+}
+
 Answer pro_form::Ask(const std::wstring& message) { return services_.ask(message); }
 
-void pro_form::CloseByImageName(const CloseOrder& order) {
-    procmon::CloseByImageName(Hwnd(), services_.appFolder, order);
+// The close is watched from the timer, so the check, the file monitor and later questions go on meanwhile.
+void pro_form::CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) {
+    std::optional<std::vector<ClosingProcess>> closing =
+        procmon::CloseByImageName(Hwnd(), services_.appFolder, order, std::move(hold));
+    if (!closing) return;
+    closes_.Watch(std::move(*closing), order.forced, GetTickCount64());
+    SetTimer(Hwnd(), kCloseTimer, kCloseTimerMs, nullptr);
+}
+
+void pro_form::closeTimer_Timer() {
+    for (const CloseFailure& failure : closes_.Poll(GetTickCount64(), MayEnd)) {
+        services_.notice(L"关闭失败", CloseFailedNotice(failure.path, failure.pid, failure.reason));
+        services_.log(CloseFailedLogEntry(failure.path, failure.pid, failure.reason));
+    }
+    if (closes_.Empty()) KillTimer(Hwnd(), kCloseTimer);
 }
 
 void pro_form::prodo_Click() { check_.Run(*this); }
@@ -166,7 +190,8 @@ std::span<const ui::CommandBinding> pro_form::Commands() const {
 }
 
 std::span<const ui::TimerBinding> pro_form::Timers() const {
-    static constexpr ui::TimerBinding kTimers[]{ui::Every<&pro_form::proTimer_Timer>(kProTimer)};
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&pro_form::proTimer_Timer>(kProTimer),
+                                                ui::Every<&pro_form::closeTimer_Timer>(kCloseTimer)};
     return kTimers;
 }
 

@@ -44,17 +44,20 @@ private:
     ProcessInfo LookUp(const WindowEntry& entry) override;
     CheckSettings Settings() override;
     void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) override;
+    std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) override;
     Answer Ask(const std::wstring& message) override;
-    void CloseByImageName(const CloseOrder& order) override;
+    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) override;
 
     void ShowList(const std::vector<WindowEntry>& windows);
     void ShowDetails(const ProcessInfo& info);
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
     void proTimer_Timer();
+    void closeTimer_Timer(); // the closes under way: a process still running at its close's deadline is told
 
     ProcessMonitorServices services_;
     ProcessCheck check_;
+    CloseWatch closes_;
     std::vector<WindowEntry> shownList_;   // what the list box and proText1 show
     std::vector<WindowEntry> shownBefore_; // what proText0 shows: the list before
     unsigned periodMs_ = 0;

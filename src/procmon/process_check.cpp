@@ -2,7 +2,6 @@
 
 #include <unordered_set>
 
-#include "procmon/close_plan.h"
 #include "procmon/process_report.h"
 
 namespace korimo::procmon {
@@ -101,9 +100,13 @@ bool ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& ent
     const std::wstring image = ImageName(info.path);
     for (const std::wstring& ignored : settings.ignored)
         if (!ignored.empty() && ignored == image) return true;
+    std::unique_ptr<ProcessHold> hold = platform.Hold(info); // let go at once when the answer closes nothing
     const Answer answer = platform.Ask(StartedQuestion(info.path));
-    if (answer == Answer::Close || answer == Answer::ForceClose)
-        platform.CloseByImageName({image, info.path, info.pid, info.started, answer == Answer::ForceClose});
+    if (answer == Answer::Close || answer == Answer::ForceClose) {
+        const bool held = hold && hold->Held();
+        platform.CloseByImageName({image, info.path, info.pid, info.started, answer == Answer::ForceClose, held},
+                                  std::move(hold));
+    }
     return answer != Answer::Withdrawn;
 }
 

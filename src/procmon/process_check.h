@@ -6,9 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "procmon/close_plan.h"
 
 namespace korimo::procmon {
 
@@ -26,8 +29,6 @@ struct ProcessInfo {
     std::uint64_t started = 0; // the process's creation time, 0 where it cannot be read: tells a reused id
     bool korimo = false;       // a process of Korimo's own program file (a second copy refusing to start)
 };
-
-struct CloseOrder;
 
 // The question about a started process: its three answers, ten seconds, and "放过" when they run out.
 inline constexpr const wchar_t* kAnswerCaptions[3] = {L"放过", L"关闭", L"强制关闭"};
@@ -58,8 +59,11 @@ public:
     virtual ProcessInfo LookUp(const WindowEntry& entry) = 0;
     virtual CheckSettings Settings() = 0;
     virtual void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) = 0;
+    // Holds the process about to be asked about, as it was looked up, until the answer is known (and, when the
+    // answer closes it, until the close is over).
+    virtual std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) = 0;
     virtual Answer Ask(const std::wstring& message) = 0;
-    virtual void CloseByImageName(const CloseOrder& order) = 0;
+    virtual void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) = 0;
 
 protected:
     ~CheckPlatform() = default;

@@ -33,6 +33,14 @@ std::wstring StartedQuestion(std::wstring_view path) {
     return L"Korimo进程监视系统发现" + OneLine(path) + L"正在启动或正在被调用";
 }
 
+std::wstring CloseFailedNotice(std::wstring_view path, std::uint32_t pid, std::wstring_view reason) {
+    return L"路径：" + OneLine(path) + L"\r\nPID：" + std::to_wstring(pid) + L"\r\n原因：" + OneLine(reason);
+}
+
+std::wstring CloseFailedLogEntry(std::wstring_view path, std::uint32_t pid, std::wstring_view reason) {
+    return L"【关闭失败】\r\n" + CloseFailedNotice(path, pid, reason) + L"\r\n";
+}
+
 std::wstring ImageName(std::wstring_view path) {
     const auto slash = path.find_last_of(L'\\');
     return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));

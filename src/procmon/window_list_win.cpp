@@ -47,9 +47,7 @@ std::optional<std::uint64_t> StartTimeIfRunning(DWORD processId) {
     ui::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
     if (!process.Get()) return 0;
     if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) return std::nullopt;
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return 0;
-    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return CreationTime(process.Get());
 }
 
 DWORD OwnerOf(HWND window) {
@@ -79,13 +77,27 @@ std::unordered_set<HWND> OwnWindows() {
         reinterpret_cast<LPARAM>(&own));
     return own;
 }
+
+// The top-level windows as one list, top of the window stack first. A walk from window to window
+// (GW_HWNDNEXT) ends where a window is destroyed under it, and every window below would look closed; the list
+// is taken whole first, and a window that goes while the titles are read is left out.
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
 } // namespace
 
 std::vector<WindowEntry> GetOpenWindowNames() {
     std::vector<WindowEntry> windows;
     const std::unordered_set<HWND> own = OwnWindows();
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        std::wstring title = TitleOf(window);
+    for (HWND window : TopLevelWindows()) {
+        std::wstring title = TitleOf(window); // empty once the window has gone
         if (!title.empty())
             windows.push_back({std::move(title), reinterpret_cast<std::uintptr_t>(window), own.count(window) != 0});
     }
@@ -110,6 +122,12 @@ std::wstring GetProcessPathByProcessID(DWORD processId) {
 bool SamePath(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+std::uint64_t CreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
 std::optional<std::vector<RunningProcess>> RunningProcesses() {

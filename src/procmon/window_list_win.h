@@ -28,6 +28,9 @@ std::wstring GetProcessPathByProcessID(DWORD processId);
 // Whether two paths name the same file as Windows compares them: ordinal, without regard to letter case.
 bool SamePath(std::wstring_view a, std::wstring_view b);
 
+// The creation time of a process; 0 where it cannot be read.
+std::uint64_t CreationTime(HANDLE process);
+
 // Every process running now, each with its path and creation time as LookUpWindow gives them; nothing when the
 // system cannot list them.
 std::optional<std::vector<RunningProcess>> RunningProcesses();

@@ -29,11 +29,13 @@ namespace {
 // A program with one titled window; ended at the end of the test if Korimo did not end it.
 class TitledProgram {
 public:
-    // With a count, the program opens that many windows, titled "<title> 1" … "<title> n".
-    TitledProgram(const std::wstring& path, const std::wstring& title, int count = 0) {
+    // With a count, the program opens that many windows, titled "<title> 1" … "<title> n"; a mode changes what
+    // it does (titled_window.cpp).
+    TitledProgram(const std::wstring& path, const std::wstring& title, int count = 0, const std::wstring& mode = L"") {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         std::wstring commandLine = L"\"" + path + L"\" \"" + title + L"\"" + (count ? L" " + std::to_wstring(count) : L"");
+        if (!mode.empty()) commandLine += L" " + std::to_wstring(count) + L" " + mode;
         started_ = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                   &startup, &info_);
     }
@@ -608,4 +610,28 @@ TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
     test::PressKey(VK_SPACE); // "关闭"
     EXPECT_TRUE(program.HasExited(15000)) << "Space did not give the answer";
     LetEveryQuestionPass(500);
+}
+
+// "关闭" for a program that ignores the request (as one asking whether to save does) is told once its wait is
+// over, in the log and in a tray notice, with its path, id and why; a program that did close is not.
+TEST_F(ProcessMonitorTest, AProgramThatDoesNotCloseIsToldAndOneThatClosesIsNot) {
+    TitledProgram closes(Namesake(), L"测试窗口-走");
+    HWND popup = WaitForQuestion(Question(Namesake()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    ASSERT_TRUE(closes.HasExited(15000));
+    TitledProgram stubborn(TitledWindowPath(), L"测试窗口-不走", 0, L"ignore-close");
+    popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    const std::wstring lines =
+        L"路径：" + TitledWindowPath() + L"\r\nPID：" + std::to_wstring(stubborn.Pid()) + L"\r\n原因：";
+    HWND view = GetDlgItem(korimo.Panel(L"Korimo.log_form"), alerts::IDC_LOG_TEXT);
+    ASSERT_TRUE(test::WaitFor([&] { return test::ControlText(view).find(lines) != std::wstring::npos; }, 30000))
+        << "the program still running was not told";
+    const std::wstring log = LogText(lines);
+    EXPECT_NE(log.find(L"【关闭失败】\r\n" + lines + L"它在 15 秒内没有响应关闭请求"), std::wstring::npos);
+    EXPECT_EQ(Count(log, L"【关闭失败】"), 1u) << "the program that closed was told as a failure";
+    EXPECT_TRUE(BalloonSays(L"关闭失败", {L"PID：" + std::to_wstring(stubborn.Pid()), L"原因："}));
+    EXPECT_FALSE(stubborn.HasExited()) << "the program ignoring the request ended";
 }

@@ -17,6 +17,18 @@ struct Reported {
     std::wstring title, text, entry;
 };
 
+// A hold that counts itself, so a test sees that none outlives its question or its close.
+struct FakeHold final : ProcessHold {
+    static inline int live = 0;
+    explicit FakeHold(bool held = true, const bool* ended = nullptr) : held_(held), ended_(ended) { ++live; }
+    ~FakeHold() override { --live; }
+    bool Held() const override { return held_; }
+    bool Ended() const override { return ended_ && *ended_; }
+    std::wstring Refusal() const override { return held_ ? L"" : L"refused"; }
+    bool held_;
+    const bool* ended_;
+};
+
 class FakeDesktop final : public CheckPlatform {
 public:
     std::vector<WindowEntry> windows;
@@ -28,6 +40,8 @@ public:
     std::vector<std::pair<std::wstring, bool>> closed;
     std::vector<CloseOrder> orders;
     int lookups = 0;
+    bool holds = true; // whether the processes asked about can be held
+    int holdsDuringQuestion = -1;
     std::function<void()> duringQuestion;
 
     void Open(std::wstring title, std::uintptr_t window, std::wstring path, std::uint32_t pid) {
@@ -48,7 +62,9 @@ public:
     void Report(const std::wstring& title, const std::wstring& text, const std::wstring& entry) override {
         reports.push_back({title, text, entry});
     }
+    std::unique_ptr<ProcessHold> Hold(const ProcessInfo&) override { return std::make_unique<FakeHold>(holds); }
     Answer Ask(const std::wstring& message) override {
+        holdsDuringQuestion = FakeHold::live;
         questions.push_back(message);
         if (duringQuestion) duringQuestion();
         if (answers.empty()) return Answer::LetRun;
@@ -56,7 +72,7 @@ public:
         answers.erase(answers.begin());
         return answer;
     }
-    void CloseByImageName(const CloseOrder& order) override {
+    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold>) override {
         closed.push_back({order.imageName, order.forced});
         orders.push_back(order);
     }
@@ -124,6 +140,16 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"one.exe", true}}));
     EXPECT_FALSE(check.IsRunning());
     EXPECT_TRUE(check.Run(desktop)) << "the next free tick checks";
+    // Each process is held while it is asked about, and let go once its answer is acted on.
+    EXPECT_EQ(desktop.holdsDuringQuestion, 1);
+    EXPECT_EQ(FakeHold::live, 0) << "a hold outlived its question";
+    EXPECT_TRUE(desktop.orders[0].held);
+    desktop.holds = false;
+    desktop.answers = {Answer::Close};
+    desktop.Open(L"four", 9, L"C:\\x\\four.exe", 53);
+    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_EQ(desktop.orders.size(), 2u);
+    EXPECT_FALSE(desktop.orders[1].held) << "a process that could not be held was ordered closed by its bare id";
 }
 
 TEST_F(ProcessCheckTest, AWithdrawnQuestionEndsTheCheckWithNothingMoreReportedOrClosed) {
@@ -222,7 +248,7 @@ TEST(ClosePlan, TheAskedProcessAndItsOwnInstancesNeverANamesakeAReusedIdKorimoOr
                           [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
     };
     const std::wstring app = L"C:\\apps\\notepad.exe";
-    const CloseOrder order{L"notepad.exe", app, 40, 1000, false};
+    const CloseOrder order{L"notepad.exe", app, 40, 1000, false, true};
     std::vector<RunningProcess> running = {
         {4, L"C:\\windows\\explorer.exe", 5}, {30, L"C:\\Apps\\NOTEPAD.EXE", 900}, {40, app, 1000},
         {50, L"D:\\other\\notepad.exe", 1100}, {99, app, 1300}, {7, L"SYSTEM", 0}, {8, L"SYSTEM", 0},
@@ -243,12 +269,52 @@ TEST(ClosePlan, TheAskedProcessAndItsOwnInstancesNeverANamesakeAReusedIdKorimoOr
     EXPECT_TRUE(p.pids.empty()) << "the namesake and the reused id were closed";
     EXPECT_FALSE(p.askedRuns || p.shellSpared);
 
-    p = plan({L"explorer.exe", L"C:\\windows\\explorer.exe", 4, 5, true});
+    p = plan({L"explorer.exe", L"C:\\windows\\explorer.exe", 4, 5, true, true});
     EXPECT_TRUE(p.pids.empty());
     EXPECT_TRUE(p.shellSpared);
-    EXPECT_TRUE(plan({L"notepad.exe", app, 99, 1300, true}).pids.empty()) << "Korimo closed itself";
-    EXPECT_EQ(plan({L"SYSTEM", L"SYSTEM", 7, 0, false}).pids, std::vector<std::uint32_t>{7})
+    EXPECT_TRUE(plan({L"notepad.exe", app, 99, 1300, true, true}).pids.empty()) << "Korimo closed itself";
+    EXPECT_EQ(plan({L"SYSTEM", L"SYSTEM", 7, 0, false, true}).pids, std::vector<std::uint32_t>{7})
         << "an unreadable path closes only that process, not every unreadable one";
+    // Path and creation time unknown and the process not held: its id now belongs to another program.
+    running[5] = {7, L"C:\\games\\x.exe", 3000};
+    EXPECT_TRUE(plan({L"SYSTEM", L"SYSTEM", 7, 0, false, false}).pids.empty()) << "closed by a bare id";
+    EXPECT_TRUE(plan({L"notepad.exe", app, 40, 1000, false, false}).pids.empty());
+}
+
+// Closes under way: one that ends is quiet; a process still running when its close's time is up is told once,
+// with the reason that fits, and let go; several closes are watched at once.
+TEST(CloseWatch, AProcessStillRunningAtItsDeadlineIsAFailureWithItsReason) {
+    bool ended[3] = {};
+    const auto closing = [&](std::uint32_t pid) {
+        return ClosingProcess{pid, L"C:\\x\\p" + std::to_wstring(pid) + L".exe",
+                              std::make_unique<FakeHold>(true, &ended[pid])};
+    };
+    CloseWatch watch;
+    std::vector<ClosingProcess> polite;
+    polite.push_back(closing(0));
+    polite.push_back(closing(1));
+    watch.Watch(std::move(polite), false, 1000);
+    std::vector<ClosingProcess> forced;
+    forced.push_back(closing(2));
+    watch.Watch(std::move(forced), true, 2000);
+    const auto mayEnd = [](std::uint32_t pid) { return pid != 2; }; // the system refuses Korimo process 2
+    ended[0] = true;
+    EXPECT_TRUE(watch.Poll(6999, mayEnd).empty());
+    EXPECT_EQ(FakeHold::live, 2) << "an ended process was not let go";
+    const std::vector<CloseFailure> refused = watch.Poll(7000, mayEnd);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].pid, 2u);
+    EXPECT_EQ(refused[0].reason, CloseFailureReason(true, false));
+    EXPECT_NE(refused[0].reason.find(L"以管理员身份运行 Korimo"), std::wstring::npos);
+    EXPECT_TRUE(watch.Poll(15999, mayEnd).empty());
+    const std::vector<CloseFailure> unanswered = watch.Poll(16000, mayEnd);
+    ASSERT_EQ(unanswered.size(), 1u);
+    EXPECT_EQ(CloseFailedLogEntry(unanswered[0].path, unanswered[0].pid, unanswered[0].reason),
+              L"【关闭失败】\r\n路径：C:\\x\\p1.exe\r\nPID：1\r\n原因：它在 15 秒内没有响应关闭请求（"
+              L"它可能正在询问是否保存，或不理会关闭请求），可以用“强制关闭”结束它。\r\n");
+    EXPECT_EQ(CloseFailureReason(true, true), L"强制结束它没有成功，它仍在运行。");
+    EXPECT_TRUE(watch.Empty());
+    EXPECT_EQ(FakeHold::live, 0) << "a hold outlived its close";
 }
 
 TEST(TaskkillLine, TheSystemsOwnTaskkillByProcessIds) {

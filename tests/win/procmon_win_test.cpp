@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <algorithm>
 
 #include "answerer.h"
 #include "quiet_services.h"
@@ -18,6 +19,7 @@
 #include "procmon/pro_form_layout.h"
 #include "procmon/process_report.h"
 #include "procmon/window_list_win.h"
+#include "ui/handle.h"
 #include "ui/window.h"
 
 using namespace korimo;
@@ -41,6 +43,29 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// A program started for a test and ended with it.
+struct Started {
+    Started(const std::wstring& path, const std::wstring& arguments) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+        ok = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info);
+    }
+    ~Started() {
+        if (!ok) return;
+        TerminateProcess(info.hProcess, 0);
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    PROCESS_INFORMATION info{};
+    bool ok = false;
+};
+
+// The process monitor's test program (tests/e2e/titled_window.cpp): a title, a count of windows, a mode.
+std::wstring TitledWindowPath() { return test::WindowsPath(L"" KORIMO_TITLED_WINDOW); }
+
 // A copy of Wine's notepad under a Chinese name in a Chinese folder, started: a program with a window.
 struct ChineseNotepad {
     ChineseNotepad() {
@@ -51,24 +76,18 @@ struct ChineseNotepad {
         GetSystemDirectoryW(system, MAX_PATH);
         std::filesystem::copy_file(std::filesystem::path(system) / L"notepad.exe", path,
                                    std::filesystem::copy_options::overwrite_existing);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        std::wstring commandLine = L"\"" + path.wstring() + L"\"";
-        started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &info);
+        program = std::make_unique<Started>(path.wstring(), L"");
+        started = program->ok;
+        info = program->info;
         if (started) WaitForInputIdle(info.hProcess, 5000);
     }
     ~ChineseNotepad() {
-        if (started) {
-            TerminateProcess(info.hProcess, 0);
-            WaitForSingleObject(info.hProcess, 5000);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
+        program.reset();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
     std::filesystem::path folder, path;
+    std::unique_ptr<Started> program;
     PROCESS_INFORMATION info{};
     bool started = false;
 };
@@ -96,6 +115,36 @@ TEST(WindowWalk, ListsEveryTitledWindowAsItIsHoweverManyThereAre) {
     EXPECT_EQ(own.path, ui::ModulePath());
 }
 
+// Another program makes and destroys titled windows as fast as it can while 200 windows of a third stay open:
+// however the walks meet windows going, none of the 200 is ever reported started again or closed.
+TEST(WindowWalk, WindowsGoingDuringTheWalkNeverMakeALastingWindowLookClosedOrNew) {
+    struct WalkOnly final : procmon::CheckPlatform {
+        std::vector<std::wstring> entries;
+        std::vector<procmon::WindowEntry> ListWindows() override { return procmon::GetOpenWindowNames(); }
+        procmon::ProcessInfo LookUp(const procmon::WindowEntry&) override { return {}; }
+        procmon::CheckSettings Settings() override { return {false, true, {}}; }
+        void Report(const std::wstring&, const std::wstring&, const std::wstring& entry) override {
+            entries.push_back(entry);
+        }
+        std::unique_ptr<procmon::ProcessHold> Hold(const procmon::ProcessInfo&) override { return nullptr; }
+        procmon::Answer Ask(const std::wstring&) override { return procmon::Answer::None; }
+        void CloseByImageName(const procmon::CloseOrder&, std::unique_ptr<procmon::ProcessHold>) override {}
+    } desktop;
+    const auto reported = [&](const std::wstring& title) {
+        return std::count_if(desktop.entries.begin(), desktop.entries.end(),
+                             [&](const std::wstring& entry) { return entry.find(L"标题：" + title) != entry.npos; });
+    };
+    Started lasting(TitledWindowPath(), L"长留窗口 200");
+    ASSERT_TRUE(
+        test::WaitFor([&] { return test::TopLevelWindows(lasting.info.dwProcessId, false).size() >= 200; }, 20000));
+    Started churn(TitledWindowPath(), L"来去窗口 0 churn");
+    procmon::ProcessCheck check;
+    check.Baseline(desktop);
+    for (int i = 0; i < 30; ++i) check.Run(desktop);
+    EXPECT_GT(reported(L"来去窗口"), 30) << "the windows did not come and go while the checks walked";
+    EXPECT_EQ(reported(L"长留窗口"), 0) << "a lasting window was reported";
+}
+
 TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIsSystem) {
     ChineseNotepad notepad;
     ASSERT_TRUE(notepad.started);
@@ -113,14 +162,26 @@ TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIs
     EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
 }
 
-// The process as the close sees it: listed with the path and creation time the lookup gives.
+// The process as the close sees it: listed with the path and creation time the lookup gives, and held.
 procmon::CloseOrder OrderFor(DWORD pid, bool forced) {
     const auto running = procmon::RunningProcesses();
     EXPECT_TRUE(running);
     for (const procmon::RunningProcess& process : running.value_or(std::vector<procmon::RunningProcess>{}))
-        if (process.pid == pid) return {procmon::ImageName(process.path), process.path, pid, process.started, forced};
+        if (process.pid == pid)
+            return {procmon::ImageName(process.path), process.path, pid, process.started, forced, true};
     ADD_FAILURE() << "process " << pid << " is not listed";
     return {};
+}
+
+std::unique_ptr<procmon::ProcessHold> HoldOf(const procmon::CloseOrder& order) {
+    return std::make_unique<procmon::HeldProcess>(order.pid, order.started);
+}
+
+std::filesystem::path FreshFolder(const wchar_t* name) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder / L"tasklill.bat");
+    return folder;
 }
 
 TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsIdAndNoPlantedOneRuns) {
@@ -136,18 +197,20 @@ TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsIdAndNoPlantedOneR
         const procmon::ProcessInfo info = procmon::LookUpWindow(reinterpret_cast<HWND>(entry.window));
         if (info.pid == order.pid) EXPECT_EQ(info.started, order.started) << "the check and the close disagree";
     }
-    ASSERT_TRUE(procmon::CloseByImageName(nullptr, folder, order));
+    auto closing = procmon::CloseByImageName(nullptr, folder, order, HoldOf(order));
+    ASSERT_TRUE(closing);
     EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"),
               "\"C:\\windows\\system32\\taskkill.exe\" /F /PID " + std::to_string(notepad.info.dwProcessId) + "\r\n");
     EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"planted.txt")) << "a planted taskkill ran";
+    closing.reset();
 
     // Asked again once it has ended (its handle still open here): nothing is written, and the user is told.
     std::filesystem::remove(notepad.folder / L"tasklill.bat");
     std::wstring said;
     {
         test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder, order));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder, order, HoldOf(order)));
     }
     EXPECT_NE(said.find(L"已经结束"), std::wstring::npos) << "said: " << said.size();
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"tasklill.bat"));
@@ -158,17 +221,72 @@ TEST(CloseByImageName, TheDesktopShellIsNeverClosedAndTheUserIsToldWhy) {
     ASSERT_FALSE(shell.empty()) << "the shell's processes were not found";
     const procmon::CloseOrder order = OrderFor(shell.front(), true);
     EXPECT_TRUE(order.imageName == L"explorer.exe") << "the shell is not explorer.exe here";
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"korimo-shell";
-    std::filesystem::create_directories(folder);
-    std::filesystem::remove(folder / L"tasklill.bat");
+    const std::filesystem::path folder = FreshFolder(L"korimo-shell");
     std::wstring said;
     {
         test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order)));
     }
     EXPECT_NE(said.find(L"桌面外壳"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
     EXPECT_TRUE(FindWindowW(L"Shell_TrayWnd", nullptr) || GetShellWindow()) << "the shell went";
+}
+
+// The process asked about ends while it is held: its id stays its own (the system gives it to no other process)
+// until the hold goes, and the close then finds it ended and closes nothing.
+TEST(CloseByImageName, AHeldProcessThatEndsKeepsItsIdAndNothingIsClosed) {
+    procmon::CloseOrder order;
+    std::unique_ptr<procmon::ProcessHold> hold;
+    {
+        Started program(TitledWindowPath(), L"短命窗口");
+        ASSERT_TRUE(program.ok);
+        order = OrderFor(program.info.dwProcessId, true);
+        hold = HoldOf(order);
+        ASSERT_TRUE(hold->Held());
+    } // ended, and this test's own handles to it closed: the hold alone keeps it
+    EXPECT_TRUE(hold->Ended());
+    ui::Handle same(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, order.pid));
+    ASSERT_TRUE(same.Valid()) << "the id was let go while it was held";
+    EXPECT_EQ(procmon::CreationTime(same.Get()), order.started) << "the id names another process";
+    same.Reset();
+    const std::filesystem::path folder = FreshFolder(L"korimo-held");
+    std::wstring said;
+    {
+        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, std::move(hold)));
+    }
+    EXPECT_NE(said.find(L"已经结束"), std::wstring::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
+    EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
+    EXPECT_FALSE(procmon::HeldProcess(order.pid, order.started).Held()) << "the process outlived its last handle";
+}
+
+// A program that ignores the request to close still runs when its close's time is up: that is a failure, with
+// the reason that fits (here the system is made to refuse Korimo the right to end it), and once it is told no
+// hold is left.
+TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOutlivesIt) {
+    Started stubborn(TitledWindowPath(), L"不走窗口 0 ignore-close");
+    std::vector<HWND> windows;
+    const auto shown = [&] { return !(windows = test::TopLevelWindows(stubborn.info.dwProcessId, true)).empty(); };
+    ASSERT_TRUE(test::WaitFor(shown, 5000));
+    const procmon::CloseOrder order = OrderFor(stubborn.info.dwProcessId, false);
+    const std::wstring folder = FreshFolder(L"korimo-stubborn").wstring() + L"\\";
+    auto closing = procmon::CloseByImageName(nullptr, folder, order, HoldOf(order));
+    ASSERT_TRUE(closing && closing->size() == 1u);
+    procmon::CloseWatch watch;
+    const std::uint64_t start = GetTickCount64();
+    watch.Watch(std::move(*closing), false, start);
+    EXPECT_EQ(procmon::HeldProcess::Live(), 1u);
+    ASSERT_TRUE(test::WaitFor([&] { return GetPropW(windows[0], L"Korimo.CloseIgnored") != nullptr; }, 10000))
+        << "taskkill's request to close never came";
+    EXPECT_TRUE(procmon::MayEnd(order.pid)) << "the system lets a program end its own child";
+    const auto failures = watch.Poll(start + procmon::kCloseWaitMs, [](std::uint32_t) { return false; });
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].pid, order.pid);
+    EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(false, false));
+    EXPECT_TRUE(watch.Empty());
+    EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
+    EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
 }
 
 TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
