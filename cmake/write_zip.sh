@@ -15,7 +15,7 @@ trap 'rm -rf "$work" "$zip.part"' EXIT
 le16() { # builtins only: this runs some thirty times a file
     local bytes
     printf -v bytes '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255))
-    printf "$bytes"
+    printf '%b' "$bytes"
 }
 le32() { le16 $(($1 & 65535)); le16 $(($1 >> 16 & 65535)); }
 # The fields a local header and a central directory entry share, from "version needed" to the name's length:
@@ -33,7 +33,7 @@ for name in "$@"; do
     # size. Four processes a file: starting one costs more than all the shell's own work for it.
     gzip -n -9 -c -- "$name" >"$work/gz"
     gz_size=$(stat -c %s "$work/gz")
-    trailer=($(od -An -tu4 --endian=little -j $((gz_size - 8)) "$work/gz"))
+    read -r -a trailer < <(od -An -tu4 --endian=little -j $((gz_size - 8)) "$work/gz")
     crc=${trailer[0]} size=${trailer[1]} packed=$((gz_size - 18))
     {
         le32 0x04034b50; common "$crc" "$packed" "$size" ${#name}; le16 0; printf %s "$name"
