@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds a release korimo.exe and writes the package out/korimo-<version>-win64.zip (korimo.exe, README.zh-CN.md,
-# README.md, LICENSE, SHA256SUMS); prints its path.
+# README.md, LICENSE, every file the two guides link to, SHA256SUMS); prints its path. Two builds of one source
+# give the same zip, byte for byte.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$KORIMO_ROOT" || exit 1

@@ -1,7 +1,9 @@
-# Builds the package as the package command does, then opens it as a user would: the zip must hold exactly
-# korimo.exe, both guides, the licence and SHA256SUMS; every checksum must match; and the version in the exe's
-# version resource must be the one in the zip's name.
+# Builds the package as the package command does, then opens it as a user would: the zip must hold korimo.exe, both
+# guides, the licence, SHA256SUMS and exactly the files the guides link to, so that every relative link of both
+# guides leads to a file in the unpacked folder; every file's checksum must be listed and match; and the version in
+# the exe's version resource must be the one in the zip's name.
 # cmake -DKORIMO_BUILD=<build folder> -DKORIMO_OUT=<out folder> -DKORIMO_WINDRES=<windres> -P check_zip.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/guide_links.cmake)
 file(GLOB old ${KORIMO_OUT}/korimo-*-win64.zip)
 if(old)
     file(REMOVE ${old})
@@ -19,27 +21,35 @@ file(REMOVE_RECURSE ${unpacked})
 file(ARCHIVE_EXTRACT INPUT ${zips} DESTINATION ${unpacked})
 file(GLOB_RECURSE names RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT names)
-set(expected LICENSE README.md README.zh-CN.md SHA256SUMS korimo.exe)
+korimo_guide_files(${unpacked} linked problems README.zh-CN.md README.md)
+if(problems)
+    list(JOIN problems "\n  " problems)
+    message(FATAL_ERROR "in the unpacked zip:\n  ${problems}")
+endif()
+set(expected LICENSE README.md README.zh-CN.md SHA256SUMS korimo.exe ${linked})
+list(REMOVE_DUPLICATES expected)
+list(SORT expected)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "the zip holds '${names}', not '${expected}'")
 endif()
 
+# SHA256SUMS lists every other file of the zip.
 file(STRINGS ${unpacked}/SHA256SUMS lines)
-list(LENGTH lines listed)
-if(NOT listed EQUAL 4)
-    message(FATAL_ERROR "SHA256SUMS lists ${listed} files, not 4")
-endif()
 foreach(line IN LISTS lines)
     if(NOT line MATCHES "^([0-9a-f]+)  (.+)$")
         message(FATAL_ERROR "SHA256SUMS: malformed line '${line}'")
     endif()
-    set(file ${CMAKE_MATCH_2})
+    set(file "${CMAKE_MATCH_2}")
     set(sum ${CMAKE_MATCH_1})
-    file(SHA256 ${unpacked}/${file} actual)
+    list(REMOVE_ITEM names "${file}")
+    file(SHA256 "${unpacked}/${file}" actual)
     if(NOT actual STREQUAL sum)
         message(FATAL_ERROR "SHA256SUMS: ${file} has ${actual}, the list says ${sum}")
     endif()
 endforeach()
+if(NOT names STREQUAL "SHA256SUMS")
+    message(FATAL_ERROR "SHA256SUMS misses '${names}' or lists a file twice")
+endif()
 
 execute_process(COMMAND ${KORIMO_WINDRES} -i ${unpacked}/korimo.exe -O rc OUTPUT_VARIABLE resources RESULT_VARIABLE rc)
 string(REGEX MATCH "VALUE \"FileVersion\", \"([^\"]*)\"" found "${resources}")
@@ -53,4 +63,5 @@ if(NOT resources MATCHES "FILEVERSION ${numbers}, 0")
     message(FATAL_ERROR "the exe's FILEVERSION is not ${version}.0")
 endif()
 file(REMOVE_RECURSE ${unpacked})
-message(STATUS "${zips}: 5 files, checksums right, version ${version}")
+list(LENGTH expected count)
+message(STATUS "${zips}: ${count} files, every link of both guides inside it, checksums right, version ${version}")
