@@ -178,8 +178,7 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndI
     EXPECT_EQ(alerts::LogFileBytes(L"Korimo ā\r\n", 1252), kUtf8Mark + "Korimo \xC4\x81\r\n");
 }
 
-// The journal on a disk that fills up, written by its own thread and kept at the end of a session that cannot save
-// the log: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
+// The journal on a disk that fills up: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
 TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldTheDiskIsFull) {
     const char* mounted = std::getenv("KORIMO_SMALL_DISK");
     if (!mounted)
