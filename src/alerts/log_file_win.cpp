@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <optional>
+#include <system_error>
 
 #include "ui/handle.h"
 #include "ui/text_win.h"
@@ -176,28 +177,44 @@ void JournalWriter::TellFailuresTo(HWND window, UINT message) {
     message_ = message;
 }
 
-// The thread starts with the first text: a run without the automatic save has none.
-void JournalWriter::Start() {
-    if (!thread_.joinable() && !finished_) thread_ = std::thread([this] { Run(); });
+// The thread starts with the first text: a run without the automatic save has none. Where the system cannot make
+// one, the window thread writes the journal itself rather than lose it.
+bool JournalWriter::Threaded() {
+    if (!thread_.joinable() && !finished_ && !unthreaded_) {
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            unthreaded_ = true;
+        }
+    }
+    return !unthreaded_;
 }
 
 void JournalWriter::Append(std::wstring_view entries) {
-    {
-        const std::lock_guard lock(mutex_);
-        if (finished_) return;
-        handed_.append(entries);
-        Start();
+    std::unique_lock lock(mutex_);
+    if (finished_) return;
+    handed_.append(entries);
+    if (!Threaded()) {
+        std::wstring text = std::exchange(handed_, {});
+        lock.unlock();
+        Serve(std::move(text), false, false, true);
+        return;
     }
+    lock.unlock();
     wake_.notify_one();
 }
 
 void JournalWriter::Remove() {
-    {
-        const std::lock_guard lock(mutex_);
-        if (!thread_.joinable()) return; // nothing was ever written
-        handed_.clear();
-        remove_ = true;
+    std::unique_lock lock(mutex_);
+    if (unthreaded_) {
+        lock.unlock();
+        Serve({}, true, false, true);
+        return;
     }
+    if (!thread_.joinable()) return; // nothing was ever written
+    handed_.clear();
+    remove_ = true;
+    lock.unlock();
     wake_.notify_one();
 }
 
@@ -212,17 +229,21 @@ std::vector<JournalFailure> JournalWriter::TakeFailures() {
 }
 
 void JournalWriter::Finish(bool keep) {
-    {
-        const std::lock_guard lock(mutex_);
-        finished_ = true;
-        if (!thread_.joinable()) return;
-        finish_ = true;
-        keep_ = keep;
-        if (!keep) { // the log is saved: what the journal lacks is not worth a write
-            handed_.clear();
-            remove_ = true;
-        }
+    std::unique_lock lock(mutex_);
+    if (std::exchange(finished_, true)) return;
+    if (unthreaded_) {
+        lock.unlock();
+        Serve({}, !keep, true, keep);
+        return;
     }
+    if (!thread_.joinable()) return;
+    finish_ = true;
+    keep_ = keep;
+    if (!keep) { // the log is saved: what the journal lacks is not worth a write
+        handed_.clear();
+        remove_ = true;
+    }
+    lock.unlock();
     wake_.notify_one();
     thread_.join();
     thread_ = std::thread();
@@ -241,18 +262,24 @@ void JournalWriter::Run() {
             keep = keep_;
             busy_ = true;
         }
-        if (remove) {
-            journal_.Remove();
-            unwritten_.clear();
-        }
-        if (!text.empty() || (finish && keep && !unwritten_.empty())) Write(std::move(text));
-        if (finish) keep ? journal_.Close() : journal_.Remove();
+        Serve(std::move(text), remove, finish, keep);
         {
             const std::lock_guard lock(mutex_);
             busy_ = false;
         }
         written_.notify_all();
     }
+}
+
+// One turn of the journal's work: a removal, then the text (and what an earlier write failed to write), then, at
+// the finish, the journal kept or removed.
+void JournalWriter::Serve(std::wstring text, bool remove, bool finish, bool keep) {
+    if (remove) {
+        journal_.Remove();
+        unwritten_.clear();
+    }
+    if (!text.empty() || (finish && keep && !unwritten_.empty())) Write(std::move(text));
+    if (finish) keep ? journal_.Close() : journal_.Remove();
 }
 
 // What a failed write did not get into the journal goes first in the next, so the journal stays the log's

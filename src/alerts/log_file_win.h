@@ -104,20 +104,22 @@ public:
     void Finish(bool keep);
 
 private:
+    bool Threaded();
     void Run();
+    void Serve(std::wstring text, bool remove, bool finish, bool keep);
     void Write(std::wstring text);
-    void Start();
 
     std::mutex mutex_;
     std::condition_variable wake_, written_;
     std::wstring handed_; // whole entries, not yet taken by the writer
     bool remove_ = false, finish_ = false, keep_ = true, busy_ = false, finished_ = false;
+    bool unthreaded_ = false; // no thread could be made: the window thread writes
     std::vector<JournalFailure> failures_;
     HWND window_ = nullptr;
     UINT message_ = 0;
     std::thread thread_;
 
-    // The writer thread's alone.
+    // The writer thread's alone (the window thread's while there is no writer thread).
     Journal journal_;
     std::wstring unwritten_; // what a failed write did not get into the journal
 };
