@@ -1,6 +1,7 @@
 // What the journal keeps when Korimo is killed. A child process runs the real dir_form and log_form with the
 // automatic save on, fed "建立文件" notifications from another thread: a steady trickle (20 a second, one at a
-// time) or a flood (as fast as the window takes them). Each report's time is kept in memory shared with this
+// time) or a flood (as fast as the window takes them). The journal is written by its writer thread, so a kill may
+// land while the window thread hands entries over or while the writer writes or flushes them. Each report's time is kept in memory shared with this
 // process, which kills the child at a random moment, 20 times for each case, each in a run of its own. After
 // each kill it reads the journal and prints the age, at the kill, of the oldest report that the log held and
 // the journal lacks (0 when it lacks none). Target: at most 1.5 s in every kill, in both cases. The journal

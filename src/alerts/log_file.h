@@ -8,6 +8,11 @@
 
 namespace korimo::alerts {
 
+struct SaveResult {
+    bool ok = false;
+    std::wstring error; // the system's words, when the save failed
+};
+
 // The date part of a file name: the user's short date with every character that a file name cannot hold
 // ("/", "\", ":" and the like, and control characters) replaced by "-". Blanks and dots at the end, which
 // Windows drops from names, go too.

@@ -1,7 +1,11 @@
 #include "alerts/log_file_win.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <system_error>
 
 #include "ui/handle.h"
 #include "ui/text_win.h"
@@ -66,24 +70,42 @@ std::string LogFileBytes(std::wstring_view text, UINT codePage) {
 }
 
 namespace {
+// The file a save writes before it moves it over its target: deleted when it goes, unless it was moved.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    const std::wstring& Path() const { return path_; }
+    void MovedInPlace() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
 // The bytes go to a temporary file beside the target first, then replace it in one move.
 SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
     EnsureFolderOf(path);
-    const std::wstring temporary = path + L".saving";
-    DWORD error = ERROR_SUCCESS;
+    TemporaryFile temporary(path + L".saving");
     {
-        ui::Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        ui::Handle file(CreateFileW(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return Failed();
-        error = WriteAll(file.Get(), bytes);
+        if (!file.Valid()) {
+            const DWORD error = GetLastError();
+            temporary.MovedInPlace(); // not made: nothing of ours to delete
+            return Failed(error);
+        }
+        DWORD error = WriteAll(file.Get(), bytes);
         if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) error = GetLastError();
+        if (error != ERROR_SUCCESS) return Failed(error);
     } // closed before the temporary file is moved or deleted
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error == ERROR_SUCCESS) return {true, {}};
-    DeleteFileW(temporary.c_str());
-    return Failed(error);
+    if (!MoveFileExW(temporary.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return Failed();
+    temporary.MovedInPlace();
+    return {true, {}};
 }
 } // namespace
 
@@ -92,17 +114,18 @@ SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
 }
 
 namespace {
-std::uint64_t journalBytesWritten = 0;
+// Read by the benchmarks from the window thread while the writer adds to it.
+std::atomic<std::uint64_t> journalBytesWritten{0};
 
 // Appends at the end, after a byte-order mark when the journal is empty; a write that does not finish is cut
 // back to the last whole one, since a fragment would end the recovered log in the middle of an entry.
-DWORD AppendWhole(HANDLE file, std::wstring_view text) {
+DWORD AppendWhole(HANDLE file, std::wstring_view text, JournalFlush flush) {
     LARGE_INTEGER end{};
     if (!GetFileSizeEx(file, &end) || !SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) return GetLastError();
     const std::string bytes = std::string(end.QuadPart == 0 ? kUtf8Mark : "") + ui::ToCodePage(text, CP_UTF8);
     DWORD error = WriteAll(file, bytes);
     // To the disk itself, so that what the journal holds survives a crash of the system too.
-    if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
+    if (error == ERROR_SUCCESS && !flush(file)) error = GetLastError();
     if (error != ERROR_SUCCESS && SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
     if (error == ERROR_SUCCESS) journalBytesWritten += bytes.size();
     return error;
@@ -134,7 +157,7 @@ SaveResult Journal::Append(std::wstring_view text) {
     if (fresh) {
         if (const SaveResult opened = Open(); !opened.ok) return opened;
     }
-    const DWORD error = AppendWhole(file_.Get(), text);
+    const DWORD error = AppendWhole(file_.Get(), text, flush_);
     if (error == ERROR_SUCCESS) return {true, {}};
     if (fresh) Remove(); // a new journal that took nothing is no journal
     return Failed(error);
@@ -147,6 +170,152 @@ void Journal::Remove() {
     if (!path_.empty()) DeleteFileW(path_.c_str());
     path_.clear();
 }
+
+void JournalWriter::TellFailuresTo(HWND window, UINT message) {
+    const std::lock_guard lock(mutex_);
+    window_ = window;
+    message_ = message;
+}
+
+// The thread starts with the first text: a run without the automatic save has none. Where the system cannot make
+// one, the window thread writes the journal itself rather than lose it.
+bool JournalWriter::Threaded() {
+    if (!thread_.joinable() && !finished_ && !unthreaded_) {
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            unthreaded_ = true;
+        }
+    }
+    return !unthreaded_;
+}
+
+void JournalWriter::Append(std::wstring_view entries) {
+    std::unique_lock lock(mutex_);
+    if (finished_) return;
+    handed_.append(entries);
+    if (!Threaded()) {
+        std::wstring text = std::exchange(handed_, {});
+        lock.unlock();
+        Serve(std::move(text), false, false, true);
+        return;
+    }
+    lock.unlock();
+    wake_.notify_one();
+}
+
+void JournalWriter::Remove() {
+    std::unique_lock lock(mutex_);
+    if (unthreaded_) {
+        lock.unlock();
+        Serve({}, true, false, true);
+        return;
+    }
+    if (!thread_.joinable()) return; // nothing was ever written
+    handed_.clear();
+    remove_ = true;
+    lock.unlock();
+    wake_.notify_one();
+}
+
+void JournalWriter::WaitUntilWritten() {
+    std::unique_lock lock(mutex_);
+    written_.wait(lock, [this] { return !thread_.joinable() || (handed_.empty() && !remove_ && !busy_); });
+}
+
+std::vector<JournalFailure> JournalWriter::TakeFailures() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(failures_, {});
+}
+
+void JournalWriter::Finish(bool keep) {
+    std::unique_lock lock(mutex_);
+    if (std::exchange(finished_, true)) return;
+    if (unthreaded_) {
+        lock.unlock();
+        Serve({}, !keep, true, keep);
+        return;
+    }
+    if (!thread_.joinable()) return;
+    finish_ = true;
+    keep_ = keep;
+    if (!keep) { // the log is saved: what the journal lacks is not worth a write
+        handed_.clear();
+        remove_ = true;
+    }
+    lock.unlock();
+    wake_.notify_one();
+    thread_.join();
+    thread_ = std::thread();
+}
+
+void JournalWriter::Run() {
+    for (bool finish = false; !finish;) {
+        std::wstring text;
+        bool remove = false, keep = true;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return !handed_.empty() || remove_ || finish_; });
+            text.swap(handed_);
+            remove = std::exchange(remove_, false);
+            finish = finish_;
+            keep = keep_;
+            busy_ = true;
+        }
+        Serve(std::move(text), remove, finish, keep);
+        {
+            const std::lock_guard lock(mutex_);
+            busy_ = false;
+        }
+        written_.notify_all();
+    }
+}
+
+// One turn of the journal's work: a removal, then the text (and what an earlier write failed to write), then, at
+// the finish, the journal kept or removed.
+void JournalWriter::Serve(std::wstring text, bool remove, bool finish, bool keep) {
+    if (remove) {
+        journal_.Remove();
+        unwritten_.clear();
+    }
+    if (!text.empty() || (finish && keep && !unwritten_.empty())) Write(std::move(text));
+    if (finish) keep ? journal_.Close() : journal_.Remove();
+}
+
+// What a failed write did not get into the journal goes first in the next, so the journal stays the log's
+// beginning, entry for entry.
+void JournalWriter::Write(std::wstring text) {
+    unwritten_ += text;
+    const SaveResult result = journal_.Append(unwritten_);
+    if (result.ok) {
+        unwritten_.clear();
+        return;
+    }
+    const std::lock_guard lock(mutex_);
+    failures_.push_back({journal_.Where(), result.error});
+    if (window_) PostMessageW(window_, message_, 0, 0);
+}
+
+std::wstring WinLogDisk::ProposedLogPath(const std::wstring& folder) {
+    std::wstring path = alerts::ProposedLogPath(folder);
+    EnsureFolderOf(path);
+    return path;
+}
+
+std::wstring WinLogDisk::DocumentsFolder() {
+    wchar_t documents[MAX_PATH]{};
+    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    return documents;
+}
+
+bool WinLogDisk::Exists(const std::wstring& path) { return PathExists(path); }
+
+// As the file system compares names: without regard to case.
+bool WinLogDisk::SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+SaveResult WinLogDisk::Save(const std::wstring& path, std::wstring_view logText) { return SaveLogFile(path, logText); }
 
 bool FolderTakesFiles(const std::wstring& folder) {
     EnsureFolderOf(folder + L"probe");

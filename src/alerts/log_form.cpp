@@ -1,7 +1,6 @@
 #include "alerts/log_form.h"
 
 #include <commdlg.h>
-#include <shlobj.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -9,8 +8,6 @@
 #include <vector>
 
 #include "ui/accessible.h"
-#include "alerts/log_file.h"
-#include "alerts/log_file_win.h"
 #include "alerts/log_form_layout.h"
 #include "ui/text_win.h"
 
@@ -19,7 +16,8 @@ namespace korimo::alerts {
 namespace {
 constexpr UINT_PTR kViewTimer = 1;
 constexpr UINT_PTR kJournalTimer = 2;
-constexpr wchar_t kSavedAtExit[] = L"程序正在结束，日志已保存";
+// Posted to this window alone by the journal's writer when a write failed.
+constexpr UINT kJournalFailed = WM_APP + 0x40;
 
 // The font and colour dialogs take no title of their own; their hooks give them ours when they open.
 UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
@@ -55,25 +53,26 @@ void log_form::OnLoad() {
     for (bool wrapped : {false, true}) {
         HWND view = View(wrapped);
         SendMessageW(view, EM_SETLIMITTEXT, 0, 0); // the default limit would silently drop entries past 30,000
-        SetWindowTextW(view, model_.Text().c_str());
+        SetWindowTextW(view, Log().Text().c_str());
         const int end = GetWindowTextLengthW(view);
         SendMessageW(view, EM_SETSEL, end, end); // the views follow the newest entry
     }
-    shown_ = model_.Size();
+    shown_ = Log().Size();
     Button_SetCheck(Control(IDC_LOG_CHECK1), BST_CHECKED);
     Check1_Click();
+    disk_.Writer().TellFailuresTo(Hwnd(), kJournalFailed);
+    if (keeper_.JournalPending()) Obey(JournalTimer::Start); // entries that came before the window
 }
 
 void log_form::AppendLogEntry(std::wstring_view entry) {
     if (entry.empty()) return;
-    model_.Append(entry);
-    ScheduleJournal();
+    Obey(keeper_.Append(entry));
     ScheduleViews();
 }
 
 void log_form::ScheduleViews() {
     if (viewUpdatePending_ || !IsLoaded()) return;
-    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, viewDelayMs_, nullptr) != 0;
+    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, keeper_.ViewDelayMs(), nullptr) != 0;
     if (!viewUpdatePending_) FlushViews();
 }
 
@@ -81,14 +80,13 @@ void log_form::FlushViews() {
     if (viewUpdatePending_ && IsLoaded()) KillTimer(Hwnd(), kViewTimer);
     viewUpdatePending_ = false;
     if (!IsLoaded()) return;
-    if (shown_ < model_.Size()) {
+    if (shown_ < Log().Size()) {
         const ULONGLONG began = GetTickCount64();
-        const std::wstring pending(model_.Since(shown_));
+        const std::wstring pending(Log().Since(shown_));
         AppendToView(View(false), pending);
         AppendToView(View(true), pending);
-        shown_ = model_.Size();
-        viewDelayMs_ = static_cast<UINT>(std::clamp<ULONGLONG>((GetTickCount64() - began) * 9, kViewUpdateMs,
-                                                               kViewUpdateMaxMs));
+        shown_ = Log().Size();
+        keeper_.ViewUpdateTook(GetTickCount64() - began);
     }
     if (std::exchange(caretToEnd_, false)) {
         HWND view = View(false);
@@ -98,53 +96,37 @@ void log_form::FlushViews() {
     }
 }
 
-// The journal's timer is served only when nothing else waits, so a flood of appends would hold it back: an
-// append that finds the oldest unwritten entry a period old writes the journal itself.
-void log_form::ScheduleJournal() {
-    if (!IsLoaded() || !autoSaveOn_()) return;
-    if (journalPending_) {
-        if (GetTickCount64() - pendingSince_ >= kJournalMs) FlushJournal();
-        return;
-    }
-    pendingSince_ = GetTickCount64();
-    journalPending_ = SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr) != 0;
-    if (!journalPending_) FlushJournal();
+// The timer serves one hand-over; the keeper asks for the next with the next entry. Before the window is made
+// there is no timer: the load asks for one when an entry waits.
+void log_form::Obey(JournalTimer order) {
+    if (!IsLoaded()) return;
+    if (order == JournalTimer::Stop) KillTimer(Hwnd(), kJournalTimer);
+    if (order == JournalTimer::Start && !SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr)) keeper_.HandOver();
 }
 
-// One write per flush, appended: a burst of entries costs one write, and the journal is never rewritten. A new
-// journal takes the first free name, so it never replaces one that an earlier start could not recover.
+void log_form::HandOverJournal() {
+    KillTimer(Hwnd(), kJournalTimer);
+    keeper_.HandOver();
+}
+
 void log_form::FlushJournal() {
-    if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
-    journalPending_ = false;
-    if (!autoSaveOn_() || (journal_.IsOpen() && journaled_ == model_.Size())) return;
-    const std::size_t from = journal_.IsOpen() ? journaled_ : 0;
-    const SaveResult result = journal_.Append(model_.Since(from));
-    if (result.ok) {
-        journaled_ = model_.Size();
-        return;
-    }
-    if (std::exchange(journalFailureTold_, true)) return; // told once, not at every flush
-    // Only what will happen: the exit save is tried again, and where it fails the user is asked where to put the
-    // log; until then a kill or a crash loses what the journal lacks.
-    const std::wstring where = journal_.IsOpen() ? journal_.Path() : JournalPath(folder_);
-    ui::ShowFailure(Hwnd(), L"日志无法写入实时记录文件：\n" + where + L"\n\n" + result.error +
-                                L"\n\nKorimo 被强行结束或系统崩溃时，此后的日志会丢失。程序正常结束时会再次尝试"
-                                L"保存日志，不能保存时会请你另存到其他位置。");
+    HandOverJournal();
+    disk_.Writer().WaitUntilWritten();
+    TellJournalFailures();
 }
 
-void log_form::RemoveJournal() {
-    if (journalPending_ && IsLoaded()) KillTimer(Hwnd(), kJournalTimer);
-    journalPending_ = false;
-    journal_.Remove();
-    journaled_ = 0;
+void log_form::TellJournalFailures() {
+    for (const JournalFailure& failure : disk_.Writer().TakeFailures())
+        keeper_.JournalFailed(failure.journal, failure.reason, *this);
 }
 
-void log_form::AutoSaveSwitched(bool on) {
-    RemoveJournal();
-    if (on) ScheduleJournal(); // a new journal with the whole log
+LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != kJournalFailed) return PanelWindow::HandleMessage(msg, wParam, lParam);
+    TellJournalFailures();
+    return 0;
 }
 
-std::vector<JournalRecovery> log_form::RecoverJournals() { return alerts::RecoverJournals(folder_); }
+void log_form::AutoSaveSwitched(bool on) { Obey(keeper_.AutoSaveSwitched(on)); }
 
 void log_form::MoveCaretToEnd() {
     caretToEnd_ = true;
@@ -265,13 +247,7 @@ void log_form::Picture2_Click() {
     ApplyColours(textColour_, colour);
 }
 
-void log_form::Command1_Click() {
-    const std::wstring proposed = ProposedLogPath(folder_);
-    EnsureFolderOf(proposed); // so the dialog opens in the log folder
-    const auto slash = proposed.find_last_of(L'\\');
-    const std::wstring path = AskSavePath(proposed.substr(0, slash), proposed.substr(slash + 1));
-    if (!path.empty()) SaveTo(path, false); // cancelled: nothing is written
-}
+void log_form::Command1_Click() { keeper_.SaveAs(*this); }
 
 std::wstring log_form::AskSavePath(const std::wstring& folder, const std::wstring& fileName) {
     std::vector<wchar_t> file(32768, L'\0');
@@ -288,75 +264,23 @@ std::wstring log_form::AskSavePath(const std::wstring& folder, const std::wstrin
     return GetSaveFileNameW(&dialog) ? std::wstring(file.data()) : std::wstring();
 }
 
-bool log_form::SaveTo(const std::wstring& path, bool announce) {
-    const SaveResult result = SaveLogFile(path, model_.Text());
-    if (!result.ok) {
-        ui::ShowFailure(Hwnd(), L"日志无法保存到：\n" + path + L"\n\n" + result.error);
-        return false;
-    }
-    if (!WroteThisRun(path)) written_.push_back(path);
-    if (announce) MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
-    return true;
+void log_form::Tell(const std::wstring& failure) { ui::ShowFailure(Hwnd(), failure); }
+
+void log_form::Announce(const std::wstring& news) {
+    MessageBoxW(Hwnd(), news.c_str(), L"Korimo", MB_OK | MB_SETFOREGROUND);
 }
 
-bool log_form::WroteThisRun(const std::wstring& path) const {
-    return std::any_of(written_.begin(), written_.end(), [&](const std::wstring& own) {
-        return CompareStringOrdinal(own.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL;
-    });
+bool log_form::Ask(const std::wstring& question) {
+    return MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) == IDYES;
 }
 
-std::wstring log_form::ExitSavePath(const std::wstring& folder) const {
-    return AutoSavePath(ProposedLogPath(folder), [this](const std::wstring& candidate) {
-        return PathExists(candidate) && !WroteThisRun(candidate);
-    });
-}
-
-// The automatic save at exit. When the log folder cannot take the file, the user is told where and why and may
-// put the log elsewhere; whatever the choice, the program then ends.
-bool log_form::SaveAtExit() {
-    const std::wstring path = ExitSavePath(folder_);
-    const SaveResult result = SaveLogFile(path, model_.Text());
-    if (result.ok) {
-        written_.push_back(path);
-        MessageBoxW(Hwnd(), kSavedAtExit, L"Korimo", MB_OK | MB_SETFOREGROUND);
-        return true;
-    }
-    const std::wstring question = L"日志无法自动保存到：\n" + path + L"\n\n" + result.error +
-                                  L"\n\n要把日志另存到其他位置吗？";
-    if (MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) != IDYES)
-        return false;
-    wchar_t documents[MAX_PATH]{};
-    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
-    const std::wstring chosen = AskSavePath(documents, path.substr(path.find_last_of(L'\\') + 1));
-    return !chosen.empty() && SaveTo(chosen, true);
-}
-
-// At the end of a session no message may hold the shutdown up and nobody can be asked: the log goes to its
-// folder, else to the spare one.
-bool log_form::SaveAtSessionEnd() {
-    for (const std::wstring* folder : {&folder_, &spareFolder_}) {
-        if (folder->empty()) continue;
-        const std::wstring path = ExitSavePath(*folder);
-        if (SaveLogFile(path, model_.Text()).ok) {
-            written_.push_back(path);
-            return true;
-        }
-    }
-    return false;
-}
-
-// The journal goes once the log is saved; when no save succeeded it stays, whole, for the next start to recover:
-// the last resort, so the log is never lost without a word.
+// The automatic save, then the journal: the writer is drained and stopped before the window goes, and a failure
+// of its last write is told while someone may still be told.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
-    if (!autoSaveOn_()) return;
-    const bool saved = mode == ui::UnloadMode::SessionEnding ? SaveAtSessionEnd() : SaveAtExit();
-    if (saved) {
-        RemoveJournal();
-        return;
-    }
-    FlushJournal();
-    journal_.Close();
+    KillTimer(Hwnd(), kJournalTimer);
+    keeper_.End(mode == ui::UnloadMode::SessionEnding ? LogEnd::SessionEnding : LogEnd::Closing, *this);
+    TellJournalFailures();
 }
 
 std::span<const ui::CommandBinding> log_form::Commands() const {
@@ -370,7 +294,7 @@ std::span<const ui::CommandBinding> log_form::Commands() const {
 
 std::span<const ui::TimerBinding> log_form::Timers() const {
     static constexpr ui::TimerBinding kTimers[]{ui::Every<&log_form::FlushViews>(kViewTimer),
-                                                ui::Every<&log_form::FlushJournal>(kJournalTimer)};
+                                                ui::Every<&log_form::HandOverJournal>(kJournalTimer)};
     return kTimers;
 }
 

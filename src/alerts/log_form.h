@@ -1,7 +1,8 @@
-// The event log panel. The program owns the log text (LogModel); the two edit controls are views of it: `text`
-// with both scroll bars and `Text1`, stacked above it, wrapping its lines. Appends reach the model at once and
-// the views in batches at the end of their text, at most about ten times a second, so that a burst of reports
-// costs one view update rather than one per entry, however long the log grows.
+// The event log panel. The log keeper owns the log text and its keeping (LogKeeper); the two edit controls are
+// views of it: `text` with both scroll bars and `Text1`, stacked above it, wrapping its lines. Appends reach the
+// log at once and the views in batches at the end of their text, at most about ten times a second, so that a burst
+// of reports costs one view update rather than one per entry, however long the log grows. The panel keeps the
+// views, fonts, colours and dialogs and asks the keeper what to do with the log.
 #pragma once
 
 #include <functional>
@@ -10,43 +11,36 @@
 #include <string_view>
 #include <vector>
 
-#include "alerts/log_file.h"
 #include "alerts/log_file_win.h"
-#include "alerts/log_model.h"
+#include "alerts/log_keeper.h"
 #include "ui/panel_window.h"
 
 namespace korimo::alerts {
 
-// How long an append may wait before the views show it, and before it reaches the journal. An update of the
-// views that took long (a long log, wrapped, in a flood of entries) makes the next one wait nine times as long,
-// up to kViewUpdateMaxMs, so that the views never take more than a tenth of the thread.
-inline constexpr UINT kViewUpdateMs = 100;
-inline constexpr UINT kViewUpdateMaxMs = 1000;
-inline constexpr UINT kJournalMs = 1000;
-
-class log_form final : public ui::PanelWindow {
+class log_form final : public ui::PanelWindow, private LogUser {
 public:
     // `folder` holds the log folder (the program folder, or the user's own where that cannot be written);
     // `autoSaveOn` says whether the main window's "自动保存日志" is ticked; `spareFolder`, when given, takes the
-    // log at the end of a session whose save in `folder` failed, since nobody may be asked then.
-    log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {})
-        : folder_(std::move(folder)), spareFolder_(std::move(spareFolder)), autoSaveOn_(std::move(autoSaveOn)),
-          journal_(folder_) {}
+    // log at the end of a session whose save in `folder` failed, since nobody may be asked then; `flush` is how
+    // the journal's writer makes its writes durable.
+    log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {},
+             JournalFlush flush = &FlushFileBuffers)
+        : disk_(folder, flush), keeper_(std::move(folder), std::move(spareFolder), std::move(autoSaveOn), disk_) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);
-    const LogModel& Log() const { return model_; }
+    const LogModel& Log() const { return keeper_.Log(); }
     // Puts the caret of `text` at its end, scrolling the newest entry into view, with the next view update.
     void MoveCaretToEnd();
     void FlushViews();
-    // While the automatic save is on, the log also goes to its journal in the log folder, at most a second
-    // after each append, so a crash or a kill loses nothing; this run's journal goes when the log is saved at
-    // exit and when the automatic save is switched off. Journals of other runs are never touched.
+    // While the automatic save is on, the log also goes to its journal in the log folder (LogKeeper), written
+    // by a thread of its own. This hands over what the journal lacks at once and waits until it is written,
+    // which the program itself never does but at its end.
     void FlushJournal();
     void AutoSaveSwitched(bool on);
-    // Turns the journals of runs that did not end in order into log files (RecoverJournals); call it before the
-    // first entry, so this run's journal takes a name none of them holds.
-    std::vector<JournalRecovery> RecoverJournals();
+    // Turns the journals of runs that did not end in order into log files; call it before the first entry, so
+    // this run's journal takes a name none of them holds.
+    std::vector<JournalRecovery> RecoverJournals() { return disk_.RecoverJournals(); }
 
     bool WordWrap() const;
     COLORREF TextColour() const { return textColour_; }
@@ -69,6 +63,7 @@ protected:
     void OnFaceColoursChanged() override;
     std::span<const ui::ControlSpec> Controls() const override;
     void RemakeFonts(int oldDpi) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     HWND View(bool wrapped) const;
@@ -76,31 +71,21 @@ private:
     void ApplyFont(const LOGFONTW& font);
     void ApplyColours(COLORREF text, COLORREF back);
     bool ChooseColour(const wchar_t* title, COLORREF& colour);
-    // The Save As dialog, opening in `folder` with `fileName` proposed; empty when cancelled.
-    std::wstring AskSavePath(const std::wstring& folder, const std::wstring& fileName);
-    bool SaveTo(const std::wstring& path, bool announce);
-    bool WroteThisRun(const std::wstring& path) const;
-    std::wstring ExitSavePath(const std::wstring& folder) const;
-    bool SaveAtExit();
-    bool SaveAtSessionEnd();
-    void ScheduleJournal();
-    void RemoveJournal();
+    void HandOverJournal(); // the journal's timer
+    void Obey(JournalTimer order);
+    void TellJournalFailures();
     void ScheduleViews();
 
-    LogModel model_;
+    void Tell(const std::wstring& failure) override;
+    void Announce(const std::wstring& news) override;
+    bool Ask(const std::wstring& question) override;
+    std::wstring AskSavePath(const std::wstring& folder, const std::wstring& fileName) override;
+
+    WinLogDisk disk_;
+    LogKeeper keeper_;
     std::size_t shown_ = 0; // how much of the log the views hold
     bool viewUpdatePending_ = false;
-    UINT viewDelayMs_ = kViewUpdateMs; // before the next update of the views
-    std::size_t journaled_ = 0;     // how much of the log the journal holds
-    bool journalPending_ = false;
-    ULONGLONG pendingSince_ = 0;    // when the oldest entry the journal lacks was appended
-    bool journalFailureTold_ = false;
     bool caretToEnd_ = false;
-    std::wstring folder_;
-    std::wstring spareFolder_;
-    std::vector<std::wstring> written_; // the files this run saved the log to
-    std::function<bool()> autoSaveOn_;
-    Journal journal_; // this run's, while the automatic save is on
     ui::Font viewFont_;
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;

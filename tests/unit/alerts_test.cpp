@@ -38,15 +38,6 @@ TEST(LogFileName, HourAndMinuteWithoutLeadingZeroAfterOneSpace) {
     EXPECT_EQ(LogFileName(L"2008-4-5", 23, 59), L"2008-4-5# 23# 59.log");
 }
 
-TEST(LogFileName, TheAutomaticSaveNumbersItsFileBesideAnEarlierRunsLog) {
-    const std::wstring proposed = L"C:\\k\\log\\2008-4-5# 14# 7.log";
-    std::set<std::wstring> taken;
-    const auto path = [&] { return AutoSavePath(proposed, [&](const std::wstring& p) { return taken.count(p) > 0; }); };
-    EXPECT_EQ(path(), proposed);
-    taken = {proposed, L"C:\\k\\log\\2008-4-5# 14# 7 (2).log"};
-    EXPECT_EQ(path(), L"C:\\k\\log\\2008-4-5# 14# 7 (3).log");
-}
-
 TEST(LogFileName, DateFormsThatFileNamesCannotHoldAreMadeSafe) {
     EXPECT_EQ(LogFileName(L"2026/12/8", 9, 3), L"2026-12-8# 9# 3.log"); // the zh-CN short date
     EXPECT_EQ(FileNameSafe(L"12\\8:2026*?\"<>|"), L"12-8-2026------");

@@ -1,6 +1,6 @@
 // The event log panel and the log files for real: edit controls under Wine, files in code page 936 (and UTF-8
-// where it falls short), the common dialogs answered as a user would, the automatic save with and without its
-// message, the journal on a disk that fills up, and journals of crashed runs recovered at the next start.
+// where it falls short), the common dialogs answered as a user would, the journal written by its own thread on a
+// disk that fills up, and journals of crashed runs recovered at the next start.
 #include <gtest/gtest.h>
 
 #include <windowsx.h>
@@ -40,13 +40,6 @@ std::wstring ViewText(HWND view) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(view)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(view, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-std::vector<std::filesystem::path> LogFiles(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::exists(folder / "log"))
-        for (const auto& entry : std::filesystem::directory_iterator(folder / "log")) files.push_back(entry.path());
-    return files;
 }
 
 // A file that takes the free space of its disk but `leave` bytes (whole pages of them).
@@ -97,8 +90,7 @@ protected:
     }
 
     std::filesystem::path folder = NewFolder();
-    bool autoSave = false;
-    alerts::log_form log{folder.wstring() + L"\\", [this] { return autoSave; }};
+    alerts::log_form log{folder.wstring() + L"\\", [] { return false; }};
 };
 
 } // namespace
@@ -209,8 +201,6 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
     ASSERT_FALSE(said.empty()) << "the disk never filled up";
     ASSERT_GT(flushed.size(), alerts::LogModel::Header().size()) << "the disk was full before the first entry";
     EXPECT_NE(said.find(ui::SystemMessage(ERROR_DISK_FULL)), std::wstring::npos) << "not the real reason: " << said;
-    EXPECT_TRUE(ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
-        << "the journal is not the log up to its last whole write";
 
     const std::filesystem::path file = runFolder / L"log" / L"full.log";
     const alerts::SaveResult saved = alerts::SaveLogFile(file.wstring(), onDisk.Log().Text());
@@ -218,7 +208,9 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
     EXPECT_EQ(saved.error, ui::SystemMessage(ERROR_DISK_FULL));
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(std::filesystem::exists(file.wstring() + L".saving")) << "a fragment stayed behind";
-    onDisk.Unload(ui::UnloadMode::SessionEnding);
+    onDisk.Unload(ui::UnloadMode::SessionEnding); // no save: the writer tries once more, and keeps the journal
+    EXPECT_TRUE(ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
+        << "the journal is not the log up to its last whole write";
     std::filesystem::remove_all(runFolder);
 }
 
@@ -284,88 +276,12 @@ TEST_F(LogPanelTest, AStartLeavesTheJournalOfACopyThatIsRunningAlone) {
     running.Unload(ui::UnloadMode::SessionEnding);
 }
 
-// At the end of a session whose save cannot be written, the journal stays, holding the whole log, for the
-// next start to recover.
-TEST_F(LogPanelTest, WhenNoSaveSucceedsAtTheEndTheJournalStaysWithTheWholeLog) {
-    autoSave = true;
-    log.AppendLogEntry(L"【建立文件】留下\r\n");
-    log.FlushJournal();
-    log.AppendLogEntry(L"【删除文件】最后一条\r\n"); // not in the journal yet
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    FILETIME at{};
-    SystemTimeToFileTime(&now, &at);
-    for (int minute = 0; minute < 2; ++minute) { // this minute's name and the next one's are blocked
-        ULARGE_INTEGER t{{at.dwLowDateTime, at.dwHighDateTime}};
-        t.QuadPart += minute * 60ull * 10000000ull;
-        const FILETIME when{t.LowPart, t.HighPart};
-        SYSTEMTIME local{};
-        FileTimeToSystemTime(&when, &local);
-        std::filesystem::create_directories(alerts::LogPathAt(folder.wstring() + L"\\", local) + L".saving");
-    }
-    const std::wstring text = log.Log().Text();
-    log.Unload(ui::UnloadMode::SessionEnding);
-    EXPECT_EQ(ReadBytes(folder / L"log" / L"korimo-journal.log"), kUtf8Mark + ui::ToCodePage(text, CP_UTF8));
-}
-
 TEST_F(LogPanelTest, AFailedSaveSaysSoAndKeepsTheFileItWouldHaveReplaced) {
     std::ofstream(folder / L"blocker") << "a file where the folder should be";
     const alerts::SaveResult result = alerts::SaveLogFile((folder / L"blocker" / L"x.log").wstring(), L"text");
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     EXPECT_EQ(ReadBytes(folder / L"blocker"), "a file where the folder should be");
-}
-
-TEST_F(LogPanelTest, AutomaticSaveAtTheEndWritesTheFileAndSaysSo) {
-    autoSave = true;
-    std::wstring said;
-    {
-        Answerer ok(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        log.Unload();
-    }
-    EXPECT_EQ(said, L"程序正在结束，日志已保存");
-    const auto files = LogFiles(folder);
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_TRUE(files[0].filename().wstring().ends_with(L".log"));
-    EXPECT_NE(files[0].filename().wstring().find(L"# "), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(files[0]), kHeaderGbk + "\r\n");
-}
-
-TEST_F(LogPanelTest, AtTheEndOfASessionTheLogIsSavedWithoutAMessage) {
-    autoSave = true;
-    Answerer unexpected(L"#32770", nullptr, test::Confirm, 1500);
-    log.Unload(ui::UnloadMode::SessionEnding);
-    EXPECT_EQ(LogFiles(folder).size(), 1u);
-    PumpFor(1600);
-    EXPECT_FALSE(unexpected.Acted()) << "a message box would hold the shutdown up";
-}
-
-TEST_F(LogPanelTest, UntickedAutomaticSaveWritesNothingAndSaysNothing) {
-    Answerer unexpected(L"#32770", nullptr, test::Confirm, 1500);
-    log.Unload();
-    PumpFor(1600);
-    EXPECT_FALSE(unexpected.Acted());
-    EXPECT_TRUE(LogFiles(folder).empty());
-}
-
-TEST_F(LogPanelTest, SaveAsWritesTheChosenFileAndACancelWritesNothing) {
-    {
-        Answerer cancel(L"#32770", L"保存日志", [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
-        log.Command1_Click();
-        EXPECT_TRUE(cancel.Acted());
-    }
-    EXPECT_TRUE(LogFiles(folder).empty()) << "cancelling wrote a file";
-
-    const std::filesystem::path chosen = folder / L"log" / L"我的日志.log";
-    {
-        Answerer save(L"#32770", L"保存日志", [&](HWND dialog) {
-            SetDlgItemTextW(dialog, 0x47c, chosen.wstring().c_str()); // the file name box
-            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        });
-        log.Command1_Click();
-        EXPECT_TRUE(save.Acted());
-    }
-    EXPECT_EQ(ReadBytes(chosen), kHeaderGbk + "\r\n");
 }
 
 TEST_F(LogPanelTest, CancelledFontAndColourDialogsChangeNothing) {
