@@ -13,6 +13,7 @@
 #include "alerts/log_file.h"
 #include "alerts/log_file_win.h"
 #include "alerts/log_model.h"
+#include "app/panel_host.h"
 #include "ui/panel_window.h"
 
 namespace korimo::alerts {
@@ -32,6 +33,9 @@ public:
     log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {})
         : folder_(std::move(folder)), spareFolder_(std::move(spareFolder)), autoSaveOn_(std::move(autoSaveOn)),
           journal_(folder_) {}
+    // As the program makes it: whether "自动保存日志" is ticked is asked of `host`.
+    log_form(std::wstring folder, app::PanelHost& host, std::wstring spareFolder = {})
+        : log_form(std::move(folder), [&host] { return host.AutoSaveLogOn(); }, std::move(spareFolder)) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);

@@ -74,10 +74,11 @@ protected:
         if (tray.IsAdded()) tray.RemoveTrayIcon();
     }
 
-    app::TrayIcon tray{[this] { return main.TrayNoticesOn(); }};
-    procmon::pro_form pro{test::QuietProcessMonitor()};
-    filemon::dir_form dir{test::QuietFileMonitor()};
-    alerts::log_form log{L"C:\\", [] { return false; }};
+    test::QuietPanelHost panelHost;
+    app::TrayIcon tray;
+    procmon::pro_form pro{panelHost, L"C:\\"};
+    filemon::dir_form dir{panelHost};
+    alerts::log_form log{L"C:\\", panelHost};
     RecordingHost host;
     app::frmmain main{tray, {&pro, &dir, &log}, host};
 };
@@ -265,6 +266,19 @@ TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
         << "the newest notice of the burst is not the balloon on screen";
     EXPECT_EQ(tray.NoticesSent() - sentBefore, 2) << "the burst was not paced";
 
+    // Unticking "开启托盘提示" stops the balloons, ticking it again brings them back.
+    HWND noticesBox = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0);
+    SendMessageW(noticesBox, BM_CLICK, 0, 0);
+    const int sentUnticked = tray.NoticesSent();
+    tray.ShowReport(L"建立文件", L"不该出现");
+    EXPECT_EQ(tray.NoticesSent(), sentUnticked) << "a notice went to the shell while notices were off";
+    SendMessageW(noticesBox, BM_CLICK, 0, 0);
+    tray.ShowReport(L"建立文件", L"第 31 条");
+    EXPECT_TRUE(test::WaitFor([] {
+        const auto balloon = test::CurrentBalloon();
+        return balloon && balloon->text == L"第 31 条";
+    }, 8000)) << "ticked again, the notice did not show";
+
     NOTIFYICONDATAW lost{};
     lost.cbSize = sizeof(lost);
     lost.hWnd = main.Hwnd();
@@ -331,7 +345,7 @@ BOOL WINAPI RecordNotice(DWORD message, PNOTIFYICONDATAW data) {
 
 TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietHours) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    app::TrayIcon tray([] { return true; }, &RecordNotice);
+    app::TrayIcon tray(&RecordNotice);
     ASSERT_TRUE(tray.AddTrayIcon(owner, nullptr));
     tray.ShowTrayNotice(L"提示：", L"Korimo已经最小化到托盘！", NIIF_INFO, L"", nullptr);
     tray.ShowReport(L"建立文件", L"路径：C:\\a.txt\r\n"); // within the pacing interval: held back
