@@ -351,7 +351,8 @@ int wmain() {
     const std::size_t before = log.Log().Size();
     const Flood control(L"C:\\基准\\对照");
     RunFlood(control, 0, 1, SHCNE_CREATE, files, log, false, nullptr, Delivery::Shell);
-    const bool shellDelivers = log.Log().Size() > before && log.Log().EndsWith(L"路径：" + control.LastPath() + L"\r\n");
+    const std::wstring controlPath = korimo::filemon::GetPathFromPidl(control.pidls.front());
+    const bool shellDelivers = log.Log().Size() > before && log.Log().EndsWith(L"路径：" + controlPath + L"\r\n");
     const double offSentMs = RunFlood(switchedOff, 0, kTotal, SHCNE_UPDATEITEM, files, log, false).cpu / kTotal * 1e3;
     // The floor and the flood in turn, a tenth at a time, so that both meet the same conditions of the machine.
     const Flood bareItems(L"C:\\基准\\裸");
