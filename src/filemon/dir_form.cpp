@@ -67,7 +67,8 @@ void dir_form::OnLoad() {
         Button_SetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)),
                         EventSwitches()[i].ticked ? BST_CHECKED : BST_UNCHECKED);
     ReadSettings();
-    if (hook_.SubclassWindow(Hwnd(), *this)) registration_.RegisterShellNotify(Hwnd(), EventsToRegister(filter_.switches));
+    if (hook_.SubclassWindow(Hwnd(), *this))
+        registration_.RegisterShellNotify(Hwnd(), EventsToRegister(filter_.switches));
 }
 
 std::span<const ui::ControlSpec> dir_form::Controls() const { return DirControls(); }

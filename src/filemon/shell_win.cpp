@@ -91,7 +91,8 @@ LRESULT CALLBACK WindowHook::NotifyWndProc(HWND window, UINT msg, WPARAM wParam,
     } else if (msg == WM_CHANGE_NOTIFY && hook) {
         hook->sink_->NotificationReceipt(wParam, lParam);
     }
-    return previous ? CallWindowProcW(previous, window, msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
+    return previous ? CallWindowProcW(previous, window, msg, wParam, lParam)
+                    : DefWindowProcW(window, msg, wParam, lParam);
 }
 
 bool WindowHook::SubclassWindow(HWND window, NotificationSink& sink) {

@@ -68,7 +68,9 @@ public:
     }
 
     // IDispatch, through the standard object's type information but on our methods.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_.Get()->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return standard_.Get()->GetTypeInfoCount(count);
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
         return standard_.Get()->GetTypeInfo(index, lcid, info);
     }
@@ -84,7 +86,9 @@ public:
     }
 
     // IAccessible
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_.Get()->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return standard_.Get()->get_accParent(parent);
+    }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         if (!count) return E_POINTER;
         *count = standardChildren_ + static_cast<LONG>(spec_.elements.size());

@@ -30,15 +30,17 @@ namespace {
 class TitledProgram {
 public:
     // With a count, the program opens that many windows, titled "<title> 1" … "<title> n"; a mode changes what
-    // it does (titled_window.cpp).
-    TitledProgram(const std::wstring& path, const std::wstring& title, int count = 0, const std::wstring& mode = L"") {
+    // it does (titled_window.cpp). The mode "console" starts cmd.exe instead, in a console window titled `title`.
+    TitledProgram(const std::wstring& path, std::wstring title, int count = 0, const std::wstring& mode = L"") {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
         std::wstring commandLine = L"\"" + path + L"\" \"" + title + L"\"" + (count ? L" " + std::to_wstring(count) : L"");
         if (!mode.empty()) commandLine += L" " + std::to_wstring(count) + L" " + mode;
-        Start(path.c_str(), std::move(commandLine), 0, nullptr);
+        const bool console = mode == L"console";
+        if (console) commandLine = L"cmd.exe /k", startup.lpTitle = title.data();
+        started_ = CreateProcessW(console ? nullptr : path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                  console ? CREATE_NEW_CONSOLE : 0, nullptr, nullptr, &startup, &info_);
     }
-    // A console program (cmd.exe) in a console window of its own, titled `title`.
-    struct Console {};
-    TitledProgram(Console, std::wstring title) { Start(nullptr, L"cmd.exe /k", CREATE_NEW_CONSOLE, title.data()); }
     ~TitledProgram() {
         if (!started_) return;
         if (!HasExited()) TerminateProcess(info_.hProcess, 1);
@@ -50,14 +52,6 @@ public:
     bool HasExited(DWORD timeoutMs = 0) const { return test::WaitForExit(info_.hProcess, timeoutMs); }
 
 private:
-    void Start(const wchar_t* path, std::wstring commandLine, DWORD flags, wchar_t* consoleTitle) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        startup.lpTitle = consoleTitle;
-        started_ = CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                                  &info_);
-    }
-
     PROCESS_INFORMATION info_{};
     bool started_ = false;
 };
@@ -359,7 +353,7 @@ TEST_F(ProcessMonitorTest, ANamesakeOfKorimoClosesByItsIdAPlantedTaskkillNeverRu
     ASSERT_TRUE(second.WaitForMessageBox(10000));
     TitledProgram later(TitledWindowPath(), L"测试窗口-后");
     EXPECT_TRUE(WaitForQuestion(Question(TitledWindowPath()))) << "Korimo stopped reporting";
-    TitledProgram console(TitledProgram::Console{}, L"测试控制台");
+    TitledProgram console(L"", L"测试控制台", 0, L"console");
     LetEveryQuestionPass(2000);
     const std::wstring log = LogText(L"标题：测试控制台");
     EXPECT_NE(log.find(L"【开启进程】\r\n标题：测试控制台\r\n"), std::wstring::npos) << "a console window is not reported";

@@ -13,10 +13,6 @@ using namespace korimo::procmon;
 
 namespace {
 
-struct Reported {
-    std::wstring title, text, entry;
-};
-
 // A hold that counts itself, so a test sees that none outlives its question or its close.
 struct FakeHold final : ProcessHold {
     static inline int live = 0;
@@ -35,7 +31,7 @@ public:
     std::map<std::uintptr_t, ProcessInfo> processes;
     CheckSettings settings;
     std::vector<Answer> answers; // given in turn to the questions
-    std::vector<Reported> reports;
+    std::vector<Report> reports;
     std::vector<std::wstring> questions;
     std::vector<CloseOrder> orders;
     int lookups = 0;
@@ -60,7 +56,6 @@ public:
     CheckSettings Settings() override { return settings; }
     std::unique_ptr<ProcessHold> Hold(const ProcessInfo&) override { return std::make_unique<FakeHold>(holds); }
 
-    void Tell(const Report& report) { reports.push_back({report.noticeTitle, report.noticeText, report.logEntry}); }
     Answer Ask(const std::wstring& message) {
         holdsDuringQuestion = FakeHold::live;
         questions.push_back(message);
@@ -76,13 +71,13 @@ public:
 bool Check(ProcessCheck& check, FakeDesktop& desktop) {
     if (!check.Begin(desktop)) return false;
     while (std::optional<Started> started = check.Next(desktop)) {
-        desktop.Tell(started->report);
+        desktop.reports.push_back(started->report);
         if (started->question.empty()) continue;
         const Answer answer = desktop.Ask(started->question);
         if (std::optional<CloseRequest> close = check.Answered(std::move(*started), answer))
             desktop.orders.push_back(close->order);
     }
-    for (const Report& closed : check.End(desktop)) desktop.Tell(closed);
+    for (Report& closed : check.End(desktop)) desktop.reports.push_back(std::move(closed));
     return true;
 }
 
@@ -115,14 +110,13 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     desktop.answers = {Answer::Close};
     ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
-    EXPECT_EQ(desktop.reports[0].title, L"开启进程");
-    EXPECT_EQ(desktop.reports[0].text, L"标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40");
-    EXPECT_EQ(desktop.reports[0].entry, L"【开启进程】\r\n标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40\r\n");
+    EXPECT_EQ(desktop.reports[0].noticeTitle, L"开启进程");
+    EXPECT_EQ(desktop.reports[0].noticeText, L"标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40");
+    EXPECT_EQ(desktop.reports[0].logEntry, L"【开启进程】\r\n标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40\r\n");
     ASSERT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(desktop.questions[0], L"Korimo进程监视系统发现C:\\程序\\notepad.exe正在启动或正在被调用");
     ASSERT_EQ(desktop.orders.size(), 1u) << "the order names the very process that was reported";
-    EXPECT_EQ(desktop.orders[0].imageName, L"notepad.exe");
-    EXPECT_FALSE(desktop.orders[0].forced);
+    EXPECT_TRUE(desktop.orders[0].imageName == L"notepad.exe" && !desktop.orders[0].forced);
     EXPECT_EQ(desktop.orders[0].path, L"C:\\程序\\notepad.exe");
     EXPECT_EQ(desktop.orders[0].pid, 40u);
     EXPECT_EQ(desktop.orders[0].started, 777u);
@@ -133,7 +127,7 @@ TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
     desktop.Open(L"abc", 5, L"C:\\apps\\abc.exe", 42); // a second window with a title already open
     ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
-    EXPECT_NE(desktop.reports[0].entry.find(L"标题：a\r\n"), std::wstring::npos);
+    EXPECT_NE(desktop.reports[0].logEntry.find(L"标题：a\r\n"), std::wstring::npos);
 }
 
 TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAtATime) {
@@ -147,8 +141,7 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     EXPECT_FALSE(nestedRan) << "a second check started while a question waited";
     EXPECT_EQ(desktop.questions.size(), 3u);
     ASSERT_EQ(desktop.orders.size(), 1u);
-    EXPECT_EQ(desktop.orders[0].imageName, L"one.exe");
-    EXPECT_TRUE(desktop.orders[0].forced);
+    EXPECT_TRUE(desktop.orders[0].imageName == L"one.exe" && desktop.orders[0].forced) << "forced, the first only";
     EXPECT_FALSE(check.IsRunning());
     EXPECT_TRUE(Check(check, desktop)) << "the next free tick checks";
     // Each process is held while it is asked about, and let go once its answer is acted on.
@@ -208,14 +201,14 @@ TEST_F(ProcessCheckTest, ClosedWindowsAreReportedOnlyWithCloseNoticesOnWithWhatW
     desktop.windows.back().title = L"renamed - page 2"; // a title that changes: closed old, started new
     ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 3u);
-    EXPECT_EQ(desktop.reports[1].title, L"开启进程");
-    EXPECT_EQ(desktop.reports[2].title, L"关闭进程");
-    EXPECT_EQ(desktop.reports[2].entry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+    EXPECT_EQ(desktop.reports[1].noticeTitle, L"开启进程");
+    EXPECT_EQ(desktop.reports[2].noticeTitle, L"关闭进程");
+    EXPECT_EQ(desktop.reports[2].logEntry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
     desktop.processes.erase(13); // the renamed window closes: its process is what was known of it
     desktop.Close(13);
     ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 4u);
-    EXPECT_EQ(desktop.reports[3].entry, L"【关闭进程】\r\n标题：renamed - page 2\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+    EXPECT_EQ(desktop.reports[3].logEntry, L"【关闭进程】\r\n标题：renamed - page 2\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
 }
 
 TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {

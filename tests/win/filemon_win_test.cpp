@@ -14,16 +14,16 @@
 #include "alerts/frm_outputbox_layout.h"
 #include "alerts/log_model.h"
 #include "answerer.h"
-#include "app/panel_host.h"
 #include "filemon/dir_form.h"
 #include "filemon/dir_form_layout.h"
+#include "quiet_services.h"
 
 using namespace korimo;
 
 namespace {
 
 // The panel as the program holds it, its log a model of its own and its notices kept.
-class FileMonitorTest : public testing::Test, public app::PanelHost {
+class FileMonitorTest : public testing::Test, public test::QuietHost {
 protected:
     void SetUp() override {
         ASSERT_TRUE(panel.Load(96));
@@ -34,15 +34,14 @@ protected:
     std::wstring Reported() const { return log.Text().substr(alerts::LogModel::Header().size()); }
     void Click(int id) { SendMessageW(GetDlgItem(panel.Hwnd(), id), BM_CLICK, 0, 0); }
 
-    void Report(const std::wstring& title, const std::wstring& text) override { notices.push_back(title + L"|" + text); }
-    void Log(const std::wstring& entry) override { LogAndShow(entry); }
+    void Report(const std::wstring& title, const std::wstring& text) override {
+        notices.push_back(title + L"|" + text);
+    }
     void LogAndShow(const std::wstring& entry) override {
         log.Append(entry);
         ++appended;
     }
     bool LogEndsWith(std::wstring_view tail) const override { return log.EndsWith(tail); }
-    alerts::Answer Ask(const std::wstring&) override { return alerts::Answer::None; }
-    bool AutoSaveLogOn() const override { return false; }
 
     alerts::LogModel log;
     std::atomic<int> appended{0};

@@ -289,7 +289,7 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
 }
 
 TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
-    test::QuietPanelHost host;
+    test::QuietHost host;
     procmon::pro_form panel{host, L"C:\\"};
     ASSERT_TRUE(panel.Load(96));
     EXPECT_EQ(panel.PeriodMs(), 1000u) << "the box shows 200, but the period starts at 1000";

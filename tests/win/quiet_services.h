@@ -1,5 +1,4 @@
-// Collaborators for windows that a test loads only for their windows: every report goes nowhere, every question
-// lets the program run, nothing is closed.
+// Collaborators for windows that a test loads only for their windows.
 #pragma once
 
 #include "alerts/log_form.h"
@@ -11,18 +10,14 @@
 
 namespace korimo::test {
 
-// The program around a main window under test: it shows nothing and closes nothing.
-class QuietHost : public app::MainWindowHost {
+// The program around windows under test: it keeps no log, shows no notice, lets every program run, and closes
+// nothing.
+class QuietHost : public app::MainWindowHost, public app::PanelHost {
 public:
     void ShowAbout() override {}
     void CloseProgram(app::CloseReason) override {}
     bool AlertShowing() const override { return false; }
     void AutoSaveSwitched(bool) override {}
-};
-
-// The program around panels under test: it keeps no log, shows no notice and lets every program run.
-class QuietPanelHost : public app::PanelHost {
-public:
     void Report(const std::wstring&, const std::wstring&) override {}
     void Log(const std::wstring&) override {}
     void LogAndShow(const std::wstring&) override {}
@@ -33,7 +28,7 @@ public:
 
 // The panels and tray of a main window under test.
 struct QuietPanels {
-    QuietPanelHost host;
+    QuietHost host;
     app::TrayIcon tray;
     procmon::pro_form pro{host, L"C:\\"};
     filemon::dir_form dir{host};
