@@ -28,7 +28,6 @@ public:
 
     void Check1_Click();
     bool IsRegistered() const { return registration_.IsRegistered(); }
-    std::uint32_t RegisteredEvents() const { return registration_.Events(); }
     int Flashes() const { return flashes_; } // inversions of the caption since load
 
 protected:

@@ -11,7 +11,9 @@ namespace korimo::filemon {
 
 namespace {
 constexpr wchar_t kOldWndProc[] = L"OldWndProc";
-constexpr wchar_t kHook[] = L"Korimo.WindowHook"; // the hook, found by its window at every message
+// The hook, found by its window at every message: a round trip to the window server under Wine (about 16 us),
+// the price of keeping the hook with the window that has it rather than in a variable of the whole program.
+constexpr wchar_t kHook[] = L"Korimo.WindowHook";
 } // namespace
 
 ItemIdList GetSpecialFolderPidl(HWND owner, int folder) {

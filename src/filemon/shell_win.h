@@ -46,7 +46,6 @@ public:
     // of that moment may come twice, but none is lost. False, keeping the old one, when the shell refuses.
     bool ChangeEvents(std::uint32_t events);
     bool IsRegistered() const { return id_ != 0; }
-    std::uint32_t Events() const { return events_; }
 
 private:
     ULONG id_ = 0;
@@ -78,7 +77,6 @@ public:
     bool SubclassWindow(HWND window, NotificationSink& sink);
     // Gives the window its previous procedure back; false when it was not hooked.
     bool UnsubclassWindow();
-    bool IsHooked() const { return window_ != nullptr; }
 
 private:
     static LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
