@@ -11,10 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "alerts/log_form.h"
 #include "bench/bench_support.h"
+#include "bench/reporting_monitor.h"
 #include "bench/target.h"
-#include "filemon/dir_form.h"
 
 namespace {
 
@@ -35,14 +34,9 @@ double Burst(const wchar_t* folder, int first, int count) {
 
 int wmain() {
     SetProcessDPIAware();
-    korimo::alerts::log_form log(L"C:\\", [] { return false; });
-    korimo::filemon::dir_form files({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
-                                     [&](const std::wstring& entry) {
-                                         log.AppendLogEntry(entry);
-                                         log.MoveCaretToEnd();
-                                     },
-                                     [](const std::wstring&, const std::wstring&) {}});
-    if (!log.Load(96) || !files.Load(96) || !files.IsRegistered()) return 1;
+    korimo::bench::ReportingMonitor program;
+    korimo::alerts::log_form& log = program.log;
+    if (!program.Load(true) || !program.files.IsRegistered()) return 1;
     ShowWindow(log.Hwnd(), SW_SHOW);
 
     const int warmUp = 500, total = 10000, window = 1000, burst = 100;
@@ -71,7 +65,5 @@ int wmain() {
     std::printf("  entries in the log: %zu of %d (the warm-up's included)\n", entries, warmUp + total);
     targets.Holds("file monitor: every notification is an entry of the log",
                   entries == static_cast<std::size_t>(warmUp + total));
-    files.Unload(korimo::ui::UnloadMode::SessionEnding);
-    log.Unload(korimo::ui::UnloadMode::SessionEnding);
     return targets.ExitCode();
 }

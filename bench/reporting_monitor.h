@@ -1,28 +1,52 @@
-// The process monitor as the program wires it, for the benchmarks: its reports go to the real event log and a
-// real tray icon with notices on, every question is answered "放过", and the checks run only when asked for.
+// Korimo's windows as the program wires them, for the benchmarks: the monitors report to the real event log and
+// to a real tray icon (notices on) owned by the real main window, every question is answered "放过", and the
+// process checks run only when asked for.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "alerts/log_form.h"
+#include "app/frmmain.h"
+#include "alerts/panel_host.h"
 #include "app/tray_win.h"
 #include "bench/bench_support.h"
+#include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
+#include "tests/win/quiet_services.h"
 
 namespace korimo::bench {
 
-struct ReportingMonitor {
-    alerts::log_form log{L"C:\\", [] { return false; }};
-    app::TrayIcon tray{[] { return true; }};
-    procmon::pro_form panel{{[this](const std::wstring& title, const std::wstring& text) {
-                                 tray.ShowTrayNotice(title, text, NIIF_INFO, L"", nullptr);
-                             },
-                             [this](const std::wstring& entry) { log.AppendLogEntry(entry); },
-                             [](const std::wstring&) { return procmon::Answer::LetRun; }, L"C:\\"}};
+struct ReportingMonitor final : alerts::PanelHost {
+    // `folder` takes the log folder and the batch file; `autoSave` is "自动保存日志" (the journal is written).
+    explicit ReportingMonitor(std::wstring folder = L"C:\\", bool autoSave = false)
+        : log(folder, *this), panel(*this, std::move(folder)), autoSave_(autoSave) {}
 
-    // Loads the log and the panel (hidden) and adds the icon.
-    bool Load() {
-        if (!log.Load(96) || !panel.Load(96) || !tray.AddTrayIcon(panel.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION)))
+    alerts::log_form log;
+    app::TrayIcon tray;
+    procmon::pro_form panel;
+    filemon::dir_form files{*this};
+    test::QuietHost host;
+    app::frmmain main{tray, {&panel, &files, &log}, host};
+
+    // PanelHost, as the program is
+    void Report(const std::wstring& title, const std::wstring& text) override { tray.ShowReport(title, text); }
+    void Log(const std::wstring& entry) override { log.AppendLogEntry(entry); }
+    void LogAndShow(const std::wstring& entry) override {
+        log.AppendLogEntry(entry);
+        log.MoveCaretToEnd();
+    }
+    bool LogEndsWith(std::wstring_view tail) const override { return log.Log().EndsWith(tail); }
+    alerts::Answer Ask(const std::wstring&) override { return alerts::Answer::LetRun; }
+    bool AutoSaveLogOn() const override { return autoSave_; }
+
+    // Loads the main window, the log and the process monitor (hidden), the file monitor when asked, and adds
+    // the icon.
+    bool Load(bool fileMonitor = false) {
+        if (!main.Load(96, nullptr, nullptr) || !log.Load(96) || !panel.Load(96) || (fileMonitor && !files.Load(96)) ||
+            !tray.AddTrayIcon(main.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION)))
             return false;
         KillTimer(panel.Hwnd(), 1); // the period's timer: checks run here when asked for
         return true;
@@ -34,9 +58,13 @@ struct ReportingMonitor {
     }
     ~ReportingMonitor() {
         tray.RemoveTrayIcon();
+        files.Unload(ui::UnloadMode::SessionEnding);
         panel.Unload(ui::UnloadMode::SessionEnding);
         log.Unload(ui::UnloadMode::SessionEnding);
     }
+
+private:
+    bool autoSave_;
 };
 
 } // namespace korimo::bench

@@ -78,6 +78,13 @@ bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1,
     return true;
 }
 
+Answer Frm_Outputbox::Ask(const std::wstring& question) {
+    if (!outputbox(question, kAnswerCaptions[0], kAnswerCaptions[1], kAnswerCaptions[2], kQuestionSeconds,
+                   kAnswerWhenTimeIsUp))
+        return Answer::None;
+    return AnswerOf(Ovalue);
+}
+
 void Frm_Outputbox::BringForward() {
     if (!waiting_) return;
     SetForegroundWindow(Hwnd());

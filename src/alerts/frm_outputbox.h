@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts/frm_outputbox_answer.h"
 #include "ui/accessible.h"
 #include "ui/face_window.h"
 
@@ -21,6 +22,9 @@ public:
     // another question is still waiting: there is one pop-up, and it answers one question at a time.
     bool outputbox(const std::wstring& Omsg, const std::wstring& Oc1, const std::wstring& Oc2,
                    const std::wstring& Oc3, std::int16_t Ot, std::int16_t Ov);
+    // The question about a started program ("放过", "关闭", "强制关闭", ten seconds, "放过" when they run out) and
+    // its answer; Answer::None, asking nothing, while another question waits.
+    Answer Ask(const std::wstring& question);
 
     // Loads the pop-up, hidden, at the DPI of `monitor` and at the bottom centre of its work area.
     bool Load(HMONITOR monitor);
@@ -31,7 +35,6 @@ public:
     // Ends a waiting question with no answer (Ovalue kWithdrawn): the program is closing. The pop-up hides at
     // once and the other windows take input again; `outputbox` returns when control gets back to it.
     void Withdraw();
-    static constexpr std::int16_t kWithdrawn = -1;
 
     std::int16_t Ot = 0;     // seconds left
     std::int16_t Ov = 0;     // the answer when they run out

@@ -9,6 +9,7 @@
 
 #include "ui/accessible.h"
 #include "alerts/log_form_layout.h"
+#include "ui/messages.h"
 #include "ui/text_win.h"
 
 namespace korimo::alerts {
@@ -16,8 +17,6 @@ namespace korimo::alerts {
 namespace {
 constexpr UINT_PTR kViewTimer = 1;
 constexpr UINT_PTR kJournalTimer = 2;
-// Posted to this window alone by the journal's writer when a write failed.
-constexpr UINT kJournalFailed = WM_APP + 0x40;
 
 // The font and colour dialogs take no title of their own; their hooks give them ours when they open.
 UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
@@ -60,7 +59,7 @@ void log_form::OnLoad() {
     shown_ = Log().Size();
     Button_SetCheck(Control(IDC_LOG_CHECK1), BST_CHECKED);
     Check1_Click();
-    disk_.Writer().TellFailuresTo(Hwnd(), kJournalFailed);
+    disk_.Writer().TellFailuresTo(Hwnd(), ui::WM_KORIMO_JOURNAL_FAILED);
     if (keeper_.JournalPending()) Obey(JournalTimer::Start); // entries that came before the window
 }
 
@@ -121,7 +120,7 @@ void log_form::TellJournalFailures() {
 }
 
 LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != kJournalFailed) return PanelWindow::HandleMessage(msg, wParam, lParam);
+    if (msg != ui::WM_KORIMO_JOURNAL_FAILED) return PanelWindow::HandleMessage(msg, wParam, lParam);
     TellJournalFailures();
     return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "alerts/log_file_win.h"
 #include "alerts/log_keeper.h"
+#include "alerts/panel_host.h"
 #include "ui/panel_window.h"
 
 namespace korimo::alerts {
@@ -26,6 +27,9 @@ public:
     log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {},
              JournalFlush flush = &FlushFileBuffers)
         : disk_(folder, flush), keeper_(std::move(folder), std::move(spareFolder), std::move(autoSaveOn), disk_) {}
+    // As the program makes it: whether "自动保存日志" is ticked is asked of `host`.
+    log_form(std::wstring folder, PanelHost& host, std::wstring spareFolder = {})
+        : log_form(std::move(folder), [&host] { return host.AutoSaveLogOn(); }, std::move(spareFolder)) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);

@@ -104,12 +104,10 @@ private:
 
 // The user's own folder for Korimo's files, %LOCALAPPDATA%\Korimo\; empty where the system names none.
 std::wstring UserFolder() {
-    PWSTR local = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &local)) && local)
-        folder = NormaliseAppFolder(local) + L"Korimo\\";
-    CoTaskMemFree(local);
-    return folder;
+    ui::Owned<PWSTR, &CoTaskMemFree> local;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, local.Receive())) || !local)
+        return {};
+    return NormaliseAppFolder(local.Get()) + L"Korimo\\";
 }
 
 // The folder Korimo writes in: beside the program when the program folder and its log folder take files.
@@ -123,27 +121,15 @@ std::wstring ChooseDataFolder(const std::wstring& appFolder) {
 }
 } // namespace
 
-// Every window is built complete, with what it uses; the callbacks run only once the windows are loaded.
+// Every window is built complete, with this program as what it asks of it (PanelHost, MainWindowHost); nothing
+// is asked before the windows are loaded.
 App::App()
     : appFolder_(NormaliseAppFolder(FolderOfPath(ui::ModulePath()))),
       dataFolder_(ChooseDataFolder(appFolder_)),
-      tray_([this] { return main_.TrayNoticesOn(); }),
-      pro_({
-          [this](const std::wstring& title, const std::wstring& text) { Report(title, text); },
-          [this](const std::wstring& entry) { log_.AppendLogEntry(entry); },
-          [this](const std::wstring& message) { return Ask(message); },
-          dataFolder_,
-      }),
-      dir_({
-          [this](std::wstring_view tail) { return log_.Log().EndsWith(tail); },
-          [this](const std::wstring& entry) {
-              log_.AppendLogEntry(entry);
-              log_.MoveCaretToEnd();
-          },
-          [this](const std::wstring& title, const std::wstring& text) { Report(title, text); },
-      }),
+      pro_(*this, dataFolder_),
+      dir_(*this),
       // At the end of a session nothing may ask where the log should go: the user's own folder is the spare.
-      log_(dataFolder_, [this] { return main_.AutoSaveLogOn(); }, dataFolder_ == appFolder_ ? UserFolder() : L""),
+      log_(dataFolder_, *this, dataFolder_ == appFolder_ ? UserFolder() : L""),
       main_(tray_, {&pro_, &dir_, &log_}, *this) {}
 
 void App::Notice(const std::wstring& title, const std::wstring& text) {
@@ -152,17 +138,18 @@ void App::Notice(const std::wstring& title, const std::wstring& text) {
 
 void App::Report(const std::wstring& title, const std::wstring& text) { tray_.ShowReport(title, text); }
 
-// The pop-up's "withdrawn" value is the one the process monitor reads as Answer::Withdrawn.
-static_assert(alerts::Frm_Outputbox::kWithdrawn == -1);
+void App::Log(const std::wstring& entry) { log_.AppendLogEntry(entry); }
 
-procmon::Answer App::Ask(const std::wstring& message) {
-    using namespace procmon;
-    alerts::Frm_Outputbox& alert = Alert();
-    if (!alert.outputbox(message, kAnswerCaptions[0], kAnswerCaptions[1], kAnswerCaptions[2], kQuestionSeconds,
-                         kAnswerWhenTimeIsUp))
-        return Answer::None;
-    return AnswerFromPopup(alert.Ovalue);
+void App::LogAndShow(const std::wstring& entry) {
+    log_.AppendLogEntry(entry);
+    log_.MoveCaretToEnd();
 }
+
+bool App::LogEndsWith(std::wstring_view tail) const { return log_.Log().EndsWith(tail); }
+
+alerts::Answer App::Ask(const std::wstring& question) { return Alert().Ask(question); }
+
+bool App::AutoSaveLogOn() const { return main_.AutoSaveLogOn(); }
 
 // The new icons are in use before the old ones go.
 void App::TakeIcons(int windowDpi) {

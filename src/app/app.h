@@ -11,6 +11,7 @@
 #include "alerts/log_form.h"
 #include "app/frm_maker.h"
 #include "app/frmmain.h"
+#include "alerts/panel_host.h"
 #include "app/tray_win.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
@@ -20,7 +21,7 @@ namespace korimo::app {
 // How long the close image keeps its notice on screen before the icon goes.
 inline constexpr DWORD kClosePauseMs = 1000;
 
-class App final : public MainWindowHost {
+class App final : public MainWindowHost, public alerts::PanelHost {
 public:
     App();
 
@@ -38,14 +39,20 @@ public:
     void AutoSaveSwitched(bool on) override;
     void MainWindowDpiChanged(int dpi) override;
 
+    // PanelHost
+    void Report(const std::wstring& title, const std::wstring& text) override;
+    void Log(const std::wstring& entry) override;
+    void LogAndShow(const std::wstring& entry) override;
+    bool LogEndsWith(std::wstring_view tail) const override;
+    alerts::Answer Ask(const std::wstring& question) override;
+    bool AutoSaveLogOn() const override;
+
 private:
     // The window icons at `windowDpi` and the tray icon at the DPI of the primary monitor, where the taskbar
     // is; the icons they replace go once nothing shows them.
     void TakeIcons(int windowDpi);
     bool LoadMainWindow();
     void Notice(const std::wstring& title, const std::wstring& text);
-    void Report(const std::wstring& title, const std::wstring& text);
-    procmon::Answer Ask(const std::wstring& message);
     int RunMessageLoop();
     // The program's own keys in its windows (Esc, F1, F6, Alt+F4); true when the key was one of them.
     bool HandleKey(const MSG& msg, HWND root);

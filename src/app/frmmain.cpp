@@ -228,10 +228,23 @@ std::span<const ui::CommandBinding> frmmain::Commands() const {
         ui::OnEach<&frmmain::NotYetMade_Click>(IDC_COMMAND5, IDC_COMMAND6),
         ui::On<&frmmain::Label1_Click>(IDC_LABEL1, STN_CLICKED),
         ui::OnEach<&frmmain::Check1_Click>(IDC_CHECK1_0, IDC_CHECK1_2),
+        ui::On<&frmmain::TrayNotices_Click>(IDC_CHECK1_0),
         ui::On<&frmmain::AutoSave_Click>(IDC_CHECK1_2),
     };
     return kCommands;
 }
+
+std::span<const ui::TimerBinding> frmmain::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&frmmain::NoticeTimer_Timer>(TrayIcon::kNoticeTimer),
+                                                ui::Every<&frmmain::AskedAction_Timer>(ui::kAskedActionTimer)};
+    return kTimers;
+}
+
+void frmmain::NoticeTimer_Timer() { tray_.FlushNotice(); }
+
+void frmmain::AskedAction_Timer() { ui::RunAskedActions(Hwnd()); }
+
+void frmmain::TrayNotices_Click() { tray_.NoticesSwitched(TrayNoticesOn()); }
 
 void frmmain::NotYetMade_Click() { MessageBoxW(Hwnd(), L"有待制作", kMainTitle, MB_OK); }
 

@@ -85,6 +85,10 @@ protected:
 
 private:
     std::span<const ui::CommandBinding> Commands() const override;
+    std::span<const ui::TimerBinding> Timers() const override;
+    void NoticeTimer_Timer();   // the tray's notice held back by its pacing
+    void AskedAction_Timer();   // what a screen reader asked of the marks or the credit label
+    void TrayNotices_Click();   // after Check1(0)
     void NotYetMade_Click(); // Command5, Command6
     void Label1_Click();     // the about box
     void AutoSave_Click();   // after Check1(2)

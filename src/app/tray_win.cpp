@@ -11,9 +11,6 @@
 namespace korimo::app {
 
 namespace {
-constexpr UINT_PTR kNoticeTimer = 0x7E41; // on the owner's window, apart from the owner's own timers
-constexpr wchar_t kTrayProperty[] = L"Korimo.TrayIcon";
-
 template <std::size_t N> void CopyField(wchar_t (&field)[N], const std::wstring& text) {
     const std::wstring fitted = FitField<wchar_t>(text, N);
     std::copy(fitted.begin(), fitted.end(), field);
@@ -62,13 +59,12 @@ void TrayIcon::ShowReport(std::wstring_view title, std::wstring_view text) {
 void TrayIcon::Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                     bool realtime) {
     record_.StoreNotice(title, text, infoFlags, tip, realtime);
-    if (!noticesOn_()) return;
+    if (!noticesOn_) return;
     const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
     if (decision.showNow) {
         SendNotice();
     } else if (decision.waitMs && owner_) {
-        SetPropW(owner_, kTrayProperty, this);
-        SetTimer(owner_, kNoticeTimer, decision.waitMs, &TrayIcon::OnNoticeTimer);
+        SetTimer(owner_, kNoticeTimer, decision.waitMs, nullptr);
     }
 }
 
@@ -78,21 +74,14 @@ void TrayIcon::SendNotice() {
     ++noticesSent_;
 }
 
-void CALLBACK TrayIcon::OnNoticeTimer(HWND owner, UINT, UINT_PTR id, DWORD) {
-    KillTimer(owner, id);
-    if (auto* self = static_cast<TrayIcon*>(GetPropW(owner, kTrayProperty))) self->FlushNotice();
-}
-
 void TrayIcon::FlushNotice() {
     if (owner_) KillTimer(owner_, kNoticeTimer);
-    if (pacer_.Due(GetTickCount64()) && added_) SendNotice();
+    // A notice held back while the notices were on is not shown once they are off.
+    if (pacer_.Due(GetTickCount64()) && added_ && noticesOn_) SendNotice();
 }
 
 void TrayIcon::RemoveTrayIcon() {
-    if (owner_) {
-        KillTimer(owner_, kNoticeTimer);
-        RemovePropW(owner_, kTrayProperty);
-    }
+    if (owner_) KillTimer(owner_, kNoticeTimer);
     NOTIFYICONDATAW data = Data();
     notify_(NIM_DELETE, &data);
     wanted_ = false;

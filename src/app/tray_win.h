@@ -5,12 +5,8 @@
 
 #include <windows.h>
 
-#include <windows.h>
-
 #include <shellapi.h>
 
-#include <functional>
-#include <utility>
 #include <string_view>
 
 #include "app/tray_record.h"
@@ -19,13 +15,13 @@ namespace korimo::app {
 
 class TrayIcon {
 public:
-    using NoticesOn = std::function<bool()>;
     // What the shell is told (Shell_NotifyIconW; a test's recorder).
     using Notify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
+    // The timer on the owner's window that gives the shell a notice held back by the pacing; the owner binds it
+    // to FlushNotice in its Timers() table.
+    static constexpr UINT_PTR kNoticeTimer = 0x7E41;
 
-    // `noticesOn` says whether balloons show.
-    explicit TrayIcon(NoticesOn noticesOn, Notify notify = &Shell_NotifyIconW)
-        : noticesOn_(std::move(noticesOn)), notify_(notify) {}
+    explicit TrayIcon(Notify notify = &Shell_NotifyIconW) : notify_(notify) {}
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     // However the program ends, no icon of it stays behind in the tray.
@@ -33,8 +29,10 @@ public:
         if (added_) RemoveTrayIcon();
     }
 
-    // Adds the icon; `owner` receives its events.
+    // Adds the icon; `owner` receives its events and its notice timer.
     bool AddTrayIcon(HWND owner, HICON icon);
+    // "开启托盘提示" was ticked or unticked: balloons show only while it is ticked (they do at start).
+    void NoticesSwitched(bool on) { noticesOn_ = on; }
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
     // A report of the monitors (a program started or closed, a file event). Windows 10 and 11 turn balloons into
@@ -57,13 +55,12 @@ public:
 private:
     NOTIFYICONDATAW Data() const;
     void SendNotice();
-    static void CALLBACK OnNoticeTimer(HWND owner, UINT, UINT_PTR id, DWORD);
     void Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip, bool realtime);
 
     TrayRecord record_;
     HWND owner_ = nullptr;
     HICON icon_ = nullptr;
-    NoticesOn noticesOn_;
+    bool noticesOn_ = true;
     Notify notify_;
     bool wanted_ = false; // between AddTrayIcon and RemoveTrayIcon
     bool added_ = false;

@@ -36,6 +36,8 @@ private:
     LPCITEMIDLIST items_[2]{};
 };
 
+} // namespace
+
 // Formatted once per second: a flood brings hundreds of notifications within the same second.
 std::wstring NowAsText() {
     static SYSTEMTIME last{};
@@ -51,7 +53,6 @@ std::wstring NowAsText() {
     text = std::wstring(date) + L" " + time;
     return text;
 }
-} // namespace
 
 ui::PanelInfo dir_form::Info() const {
     return {L"Korimo.dir_form", L"Shell Change Notifications demo", kDirWidthTwips, kDirHeightTwips};
@@ -66,14 +67,15 @@ void dir_form::OnLoad() {
         Button_SetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)),
                         EventSwitches()[i].ticked ? BST_CHECKED : BST_UNCHECKED);
     ReadSettings();
-    if (SubclassWindow(Hwnd(), *this)) registration_.RegisterShellNotify(Hwnd());
+    if (hook_.SubclassWindow(Hwnd(), *this))
+        registration_.RegisterShellNotify(Hwnd(), EventsToRegister(filter_.switches));
 }
 
 std::span<const ui::ControlSpec> dir_form::Controls() const { return DirControls(); }
 
 void dir_form::OnUnload(ui::UnloadMode) {
     registration_.UnregisterShellNotify();
-    UnsubclassWindow(Hwnd());
+    hook_.UnsubclassWindow();
     KillTimer(Hwnd(), kFlashTimer);
 }
 
@@ -84,19 +86,21 @@ void dir_form::ReadSettings() {
     filter_.skipRepeats = Button_GetCheck(Control(IDC_DIR_CHECK1_3)) != BST_UNCHECKED;
     for (std::size_t i = 0; i < kSwitchCount; ++i)
         filter_.switches[i] = Button_GetCheck(Control(IDC_DIR_CHECK2_0 + static_cast<int>(i)));
+    registration_.ChangeEvents(EventsToRegister(filter_.switches));
 }
 
 void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
     const auto code = static_cast<std::int32_t>(event);
     const std::wstring name = GetEventText(code);
-    // A switched-off event is dropped before its items are named: naming is nearly all a report costs, and the
-    // events switched off at start (更新目录, 更新文件) are the most frequent ones.
+    // The shell is not asked for switched-off events; one that comes all the same (a switch changed while it was
+    // on its way, several events in one code) is dropped before its items are named, which is nearly all a
+    // report costs.
     if (SwitchedOff(name, filter_.switches)) return;
     const std::wstring details = BuildDetails(code, NotifiedItems(items), options_);
-    if (!ShouldReport(name, details, filter_, services_.logEndsWith)) return;
-    services_.appendToLog(ReportEntry(name, NowAsText(), details));
+    if (IsRepeat(details, filter_.skipRepeats, host_.LogEndsWith(details))) return;
+    host_.LogAndShow(ReportEntry(name, NowAsText(), details));
     StartFlashing();
-    services_.notice(name, details);
+    host_.Report(name, details);
 }
 
 // A report that comes while the window still flashes lets the running sequence complete.

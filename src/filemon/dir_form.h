@@ -2,23 +2,17 @@
 // posts them to. Its load step hooks the window and registers it with the shell; its unload step undoes both.
 #pragma once
 
-#include <functional>
-#include <utility>
 #include <string>
-#include <string_view>
 
+#include "alerts/panel_host.h"
 #include "filemon/file_events.h"
 #include "filemon/shell_win.h"
 #include "ui/panel_window.h"
 
 namespace korimo::filemon {
 
-// What the file monitor uses of the rest of the program.
-struct FileMonitorServices {
-    std::function<bool(std::wstring_view tail)> logEndsWith;       // the repeat check reads the log's end only
-    std::function<void(const std::wstring& entry)> appendToLog;     // appends and moves the log's caret to its end
-    std::function<void(const std::wstring& title, const std::wstring& text)> notice; // the tray
-};
+// The date and time of a report, as the user's regional settings write them (short date, a blank, long time).
+std::wstring NowAsText();
 
 class dir_form final : public ui::PanelWindow, private NotificationSink {
 public:
@@ -26,7 +20,8 @@ public:
     // a window destroyed while hooked is an error the user is told about.
     ~dir_form() override { Unload(ui::UnloadMode::SessionEnding); }
 
-    explicit dir_form(FileMonitorServices services) : services_(std::move(services)) {}
+    // Reports go to the log and the tray through `host`; the repeat check reads the log's end there.
+    explicit dir_form(alerts::PanelHost& host) : host_(host) {}
 
     // One shell notification: `items` points at the two item pointers, `event` is the event code.
     void NotificationReceipt(WPARAM items, LPARAM event) override;
@@ -46,14 +41,15 @@ protected:
 
 private:
     // The boxes are read when they change, not at every notification: in a flood, reading 28 boxes each time
-    // would cost more than all the rest.
+    // would cost more than all the rest. The shell is asked anew for the events that are switched on.
     void ReadSettings();
     void StartFlashing();
     void tmrFlashMe_Timer();
 
-    FileMonitorServices services_;
+    alerts::PanelHost& host_;
     DetailOptions options_;
     FilterSettings filter_;
+    WindowHook hook_;
     ShellRegistration registration_;
     FlashCounter flash_;
     bool flashing_ = false;

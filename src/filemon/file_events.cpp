@@ -1,6 +1,7 @@
 #include "filemon/file_events.h"
 
 #include <array>
+#include <bit>
 
 namespace korimo::filemon {
 
@@ -51,6 +52,7 @@ constexpr std::array<EventSwitch, kSwitchCount> kSwitches{{
 }};
 
 constexpr std::uint32_t kUpdateImage = 0x00008000;
+constexpr std::uint32_t kInterrupt = 0x80000000;
 constexpr std::uint32_t kFreeSpace = 0x00040000;
 
 std::wstring DriveLines(std::uint32_t mask) {
@@ -75,10 +77,18 @@ std::wstring ItemLines(const ItemReader& items, int item, const DetailOptions& o
 }
 } // namespace
 
-bool ShouldReport(std::wstring_view eventName, std::wstring_view details, const FilterSettings& settings,
-                  const std::function<bool(std::wstring_view tail)>& logEndsWith) {
-    if (settings.skipRepeats && (details.empty() || logEndsWith(details))) return false;
-    return !SwitchedOff(eventName, settings.switches);
+bool IsRepeat(std::wstring_view details, bool skipRepeats, bool logEndsWithDetails) {
+    return skipRepeats && (details.empty() || logEndsWithDetails);
+}
+
+std::uint32_t EventsToRegister(const std::array<int, kSwitchCount>& states) {
+    std::uint32_t events = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < kSwitchCount; ++i)
+        for (const EventName& event : kEvents)
+            if (states[i] == 0 && kSwitches[i].fixedText == event.name && std::has_single_bit(event.code) &&
+                event.code != kInterrupt)
+                events &= ~event.code;
+    return events;
 }
 
 std::wstring GetEventText(std::int32_t code) {

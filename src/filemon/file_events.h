@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,16 +30,20 @@ const std::array<EventSwitch, kSwitchCount>& EventSwitches();
 // drops the event; a name no box has passes.
 bool SwitchedOff(std::wstring_view eventName, const std::array<int, kSwitchCount>& states);
 
+// The events the file monitor asks the shell for: all but those that only an unticked box names, so that the
+// shell does not wake Korimo for what it would drop. The interrupt flag (0x80000000) is always asked for: the
+// shell sets it on events the file system reports, which have no name of their own and pass every switch.
+std::uint32_t EventsToRegister(const std::array<int, kSwitchCount>& states);
+
 // What the file monitor's panel is set to: the display settings and the event switches.
 struct FilterSettings {
     bool skipRepeats = true; // Check1(3) "不重复显示"
     std::array<int, kSwitchCount> switches{};
 };
 
-// Whether a notification is reported: first the repeat check (with "不重复显示" on, no details at all, or
-// details that repeat the end of the log, drop it), then its event's switch.
-bool ShouldReport(std::wstring_view eventName, std::wstring_view details, const FilterSettings& settings,
-                  const std::function<bool(std::wstring_view tail)>& logEndsWith);
+// "不重复显示": while it is ticked, a notification without details, or whose details the log already ends with,
+// is a repeat and is dropped.
+bool IsRepeat(std::wstring_view details, bool skipRepeats, bool logEndsWithDetails);
 
 // What the details builder needs to know of the two notified items.
 class ItemReader {

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <utility>
 #include <vector>
 
 #include "filemon/file_events.h"
@@ -10,35 +11,9 @@ namespace korimo::filemon {
 
 namespace {
 constexpr wchar_t kOldWndProc[] = L"OldWndProc";
-constexpr wchar_t kSink[] = L"Korimo.NotificationSink";
-
-// The properties are the record of the hook; this copy of them spares the window procedure two lookups per
-// message (each a round trip to the window server under Wine), which in a flood of notifications is most of
-// what a switched-off event costs. It is kept with the properties: set when they are set, cleared with them.
-struct HookedWindow {
-    HWND window = nullptr;
-    WNDPROC previous = nullptr;
-    NotificationSink* sink = nullptr;
-} g_hooked;
-
-HookedWindow Hooked(HWND window) {
-    if (window == g_hooked.window) return g_hooked;
-    return {window, reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc)),
-            static_cast<NotificationSink*>(GetPropW(window, kSink))};
-}
-
-LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const HookedWindow hooked = Hooked(window);
-    const WNDPROC previous = hooked.previous;
-    if (msg == WM_NCDESTROY) {
-        UnsubclassWindow(window);
-        // "Unubclassed" is the text Korimo has always shown here; it is meant as it stands.
-        MessageBoxW(nullptr, (L"Unubclassed " + HexHandle(window)).c_str(), L"WndProc Error", MB_OK | MB_ICONERROR);
-    } else if (msg == WM_CHANGE_NOTIFY) {
-        if (hooked.sink) hooked.sink->NotificationReceipt(wParam, lParam);
-    }
-    return previous ? CallWindowProcW(previous, window, msg, wParam, lParam) : DefWindowProcW(window, msg, wParam, lParam);
-}
+// The hook, found by its window at every message: a round trip to the window server under Wine (about 16 us),
+// the price of keeping the hook with the window that has it rather than in a variable of the whole program.
+constexpr wchar_t kHook[] = L"Korimo.WindowHook";
 } // namespace
 
 ItemIdList GetSpecialFolderPidl(HWND owner, int folder) {
@@ -62,13 +37,21 @@ std::wstring GetPathFromPidl(LPCITEMIDLIST item) {
     return StripNull(std::wstring_view(path.data(), path.size()));
 }
 
-bool ShellRegistration::RegisterShellNotify(HWND window) {
+namespace {
+ULONG Register(HWND window, const ItemIdList& watched, std::uint32_t events) {
+    SHChangeNotifyEntry entry{watched.Get(), TRUE};
+    return SHChangeNotifyRegister(window, 0x00FF, static_cast<LONG>(events), WM_CHANGE_NOTIFY, 1, &entry);
+}
+} // namespace
+
+bool ShellRegistration::RegisterShellNotify(HWND window, std::uint32_t events) {
     if (id_ != 0) return false;
     watched_ = GetSpecialFolderPidl(nullptr, CSIDL_DESKTOP);
     if (!watched_) return false;
-    SHChangeNotifyEntry entry{watched_.Get(), TRUE};
-    id_ = SHChangeNotifyRegister(window, 0x00FF, static_cast<LONG>(0xFFFFFFFF), WM_CHANGE_NOTIFY, 1, &entry);
+    id_ = Register(window, watched_, events);
     if (id_ == 0) watched_.Reset(); // refused: the desktop item is of no further use
+    window_ = window;
+    events_ = events;
     return id_ != 0;
 }
 
@@ -77,6 +60,15 @@ bool ShellRegistration::UnregisterShellNotify() {
     if (!SHChangeNotifyDeregister(id_)) return false;
     id_ = 0;
     watched_.Reset();
+    return true;
+}
+
+bool ShellRegistration::ChangeEvents(std::uint32_t events) {
+    if (id_ == 0 || events == events_) return id_ != 0;
+    const ULONG replacement = Register(window_, watched_, events);
+    if (replacement == 0) return false;
+    SHChangeNotifyDeregister(std::exchange(id_, replacement));
+    events_ = events;
     return true;
 }
 
@@ -91,13 +83,28 @@ std::wstring HexHandle(HWND window) {
     return L"&H" + hex;
 }
 
-bool SubclassWindow(HWND window, NotificationSink& sink) {
-    if (!GetPropW(window, kOldWndProc)) {
+LRESULT CALLBACK WindowHook::NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* hook = static_cast<WindowHook*>(GetPropW(window, kHook));
+    const WNDPROC previous = hook ? hook->previous_ : reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc));
+    if (msg == WM_NCDESTROY) {
+        if (hook) hook->UnsubclassWindow();
+        // "Unubclassed" is the text Korimo has always shown here; it is meant as it stands.
+        MessageBoxW(nullptr, (L"Unubclassed " + HexHandle(window)).c_str(), L"WndProc Error", MB_OK | MB_ICONERROR);
+    } else if (msg == WM_CHANGE_NOTIFY && hook) {
+        hook->sink_->NotificationReceipt(wParam, lParam);
+    }
+    return previous ? CallWindowProcW(previous, window, msg, wParam, lParam)
+                    : DefWindowProcW(window, msg, wParam, lParam);
+}
+
+bool WindowHook::SubclassWindow(HWND window, NotificationSink& sink) {
+    if (!window_ && !GetPropW(window, kOldWndProc)) {
         const LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyWndProc));
         if (previous) {
-            if (SetPropW(window, kOldWndProc, reinterpret_cast<HANDLE>(previous)) &&
-                SetPropW(window, kSink, &sink)) {
-                g_hooked = {window, reinterpret_cast<WNDPROC>(previous), &sink};
+            if (SetPropW(window, kOldWndProc, reinterpret_cast<HANDLE>(previous)) && SetPropW(window, kHook, this)) {
+                window_ = window;
+                previous_ = reinterpret_cast<WNDPROC>(previous);
+                sink_ = &sink;
                 return true;
             }
             RemovePropW(window, kOldWndProc);
@@ -109,13 +116,12 @@ bool SubclassWindow(HWND window, NotificationSink& sink) {
     return false;
 }
 
-bool UnsubclassWindow(HWND window) {
-    const HANDLE previous = GetPropW(window, kOldWndProc);
-    if (!previous) return false;
-    if (!RemovePropW(window, kOldWndProc)) return false;
-    RemovePropW(window, kSink);
-    if (g_hooked.window == window) g_hooked = {};
-    return SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous)) != 0;
+bool WindowHook::UnsubclassWindow() {
+    if (!window_) return false;
+    HWND window = std::exchange(window_, nullptr);
+    RemovePropW(window, kHook);
+    RemovePropW(window, kOldWndProc);
+    return SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_)) != 0;
 }
 
 } // namespace korimo::filemon

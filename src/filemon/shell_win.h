@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 
+#include <cstdint>
 #include <string>
 
 #include "ui/handle.h"
@@ -36,14 +37,20 @@ public:
     ShellRegistration& operator=(const ShellRegistration&) = delete;
     ~ShellRegistration() { UnregisterShellNotify(); }
 
-    // False, changing nothing, when a registration exists already; false when the shell refuses.
-    bool RegisterShellNotify(HWND window);
+    // Asks for the `events` (every one unless told otherwise). False, changing nothing, when a registration
+    // exists already; false when the shell refuses.
+    bool RegisterShellNotify(HWND window, std::uint32_t events = 0xFFFFFFFFu);
     // False when there was none, or the shell refused (the registration is kept for a later try).
     bool UnregisterShellNotify();
+    // Asks for other events from now on. The new registration is made before the old one ends: a notification
+    // of that moment may come twice, but none is lost. False, keeping the old one, when the shell refuses.
+    bool ChangeEvents(std::uint32_t events);
     bool IsRegistered() const { return id_ != 0; }
 
 private:
     ULONG id_ = 0;
+    HWND window_ = nullptr;
+    std::uint32_t events_ = 0;
     ItemIdList watched_;
 };
 
@@ -56,11 +63,28 @@ protected:
     ~NotificationSink() = default;
 };
 
-// Hooks a window: its notifications go to the sink, then every message to its previous procedure, which is kept
-// in the window's property "OldWndProc". A window that has the property already is not hooked twice: the user
-// is told and nothing changes.
-bool SubclassWindow(HWND window, NotificationSink& sink);
-bool UnsubclassWindow(HWND window);
+// The hook on a window, for as long as its holder keeps it: the window's notifications go to the sink, then
+// every message to its previous procedure, which the window's property "OldWndProc" records. A window that has
+// the property already is not hooked twice: the user is told and nothing changes. A window destroyed while
+// still hooked is unhooked on its way out, and the user is told ("Unubclassed …").
+class WindowHook {
+public:
+    WindowHook() = default;
+    WindowHook(const WindowHook&) = delete;
+    WindowHook& operator=(const WindowHook&) = delete;
+    ~WindowHook() { UnsubclassWindow(); }
+
+    bool SubclassWindow(HWND window, NotificationSink& sink);
+    // Gives the window its previous procedure back; false when it was not hooked.
+    bool UnsubclassWindow();
+
+private:
+    static LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+    WNDPROC previous_ = nullptr;
+    NotificationSink* sink_ = nullptr;
+};
 
 // "&H" and the handle in upper-case hexadecimal without leading zeros.
 std::wstring HexHandle(HWND window);

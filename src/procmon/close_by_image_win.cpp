@@ -55,7 +55,7 @@ std::optional<std::vector<ClosingProcess>> ProcessesToClose(HWND owner, const Cl
     for (std::uint32_t pid : plan.pids) {
         const auto process = std::find_if(running->begin(), running->end(), [&](auto& p) { return p.pid == pid; });
         std::unique_ptr<ProcessHold> hold;
-        if (plan.askedRuns && pid == order.pid)
+        if (pid == order.pid) // held since its question, so no other process can have taken its id
             hold = std::move(asked);
         else if (process->started != 0)
             hold = std::make_unique<HeldProcess>(pid, process->started);

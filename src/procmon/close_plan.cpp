@@ -20,12 +20,10 @@ ClosePlan PlanClose(const CloseOrder& order, const std::vector<RunningProcess>& 
     ClosePlan plan;
     std::vector<std::uint32_t> candidates;
     for (const RunningProcess& process : running)
-        if (order.pid != 0 && isAsked(process)) {
-            plan.askedRuns = true;
+        if (order.pid != 0 && isAsked(process))
             candidates.insert(candidates.begin(), process.pid);
-        } else if (isInstance(process)) {
+        else if (isInstance(process))
             candidates.push_back(process.pid);
-        }
     for (std::uint32_t pid : candidates) {
         if (pid == 0 || pid == ownPid) continue;
         if (std::find(spared.begin(), spared.end(), pid) != spared.end()) {

@@ -49,7 +49,6 @@ struct RunningProcess {
 
 struct ClosePlan {
     std::vector<std::uint32_t> pids; // the asked-about process first, when it still runs, then its other instances
-    bool askedRuns = false;          // the asked-about process is still the one that was reported
     bool shellSpared = false;        // the desktop shell was one of them and is left running
 };
 

@@ -37,7 +37,7 @@ std::string LeadingNumber(std::wstring_view text) {
 }
 } // namespace
 
-Period ParsePeriod(std::wstring_view text) {
+unsigned ParsePeriod(std::wstring_view text) {
     const std::string number = LeadingNumber(text);
     double value = 0;
     if (!number.empty() && number != "." && number != "+." && number != "-.") {
@@ -48,9 +48,9 @@ Period ParsePeriod(std::wstring_view text) {
         }
     }
     const double rounded = std::nearbyint(value); // the default rounding mode: halves to even
-    if (!(rounded >= 0)) return {0, rounded < 0};
-    if (rounded > 65535) return {65535, true};
-    return {static_cast<unsigned>(rounded), false};
+    if (!(rounded >= 0)) return 0;
+    if (rounded > 65535) return 65535;
+    return static_cast<unsigned>(rounded);
 }
 
 } // namespace korimo::procmon

@@ -32,6 +32,8 @@ void pro_form::OnLoad() {
     for (int id : {IDC_PRO_CHECK2_0, IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_0, IDC_PRO_CHECK1_1, IDC_PRO_CHECK1_2})
         Button_SetCheck(Control(id), BST_CHECKED);
     check_.Baseline(*this);
+    ShowList(check_.Now());
+    if (check_.LastLookedUp()) ShowLookedUp(*check_.LastLookedUp()); // the last entry stays selected
     SetPeriod(kInitialPeriodMs);
 }
 
@@ -92,10 +94,12 @@ void pro_form::ShowList(const std::vector<WindowEntry>& windows) {
     shownBefore_ = std::exchange(shownList_, windows);
 }
 
-std::vector<WindowEntry> pro_form::ListWindows() {
-    std::vector<WindowEntry> windows = GetOpenWindowNames();
-    ShowList(windows);
-    return windows;
+std::vector<WindowEntry> pro_form::ListWindows() { return GetOpenWindowNames(); }
+
+ProcessInfo pro_form::LookUp(const WindowEntry& entry) { return LookUpWindow(reinterpret_cast<HWND>(entry.window)); }
+
+std::unique_ptr<ProcessHold> pro_form::Hold(const ProcessInfo& info) {
+    return std::make_unique<HeldProcess>(info.pid, info.started);
 }
 
 void pro_form::ShowDetails(const ProcessInfo& info) {
@@ -104,53 +108,59 @@ void pro_form::ShowDetails(const ProcessInfo& info) {
     SetWindowTextW(Control(IDC_PRO_PATH), info.path.c_str());
 }
 
-ProcessInfo pro_form::LookUp(const WindowEntry& entry) {
-    const ProcessInfo info = LookUpWindow(reinterpret_cast<HWND>(entry.window));
-    if (IsLoaded()) { // the entry is selected and its process shown, as a click on it would
-        HWND list = Control(IDC_PRO_PROCESS);
-        const int count = ListBox_GetCount(list);
-        for (int i = 0; i < count; ++i)
-            if (static_cast<std::uintptr_t>(ListBox_GetItemData(list, i)) == entry.window) {
-                ListBox_SetCurSel(list, i);
-                break;
-            }
+void pro_form::ShowLookedUp(const ProcessCheck::LookedUp& lookedUp) {
+    if (!IsLoaded()) return;
+    HWND list = Control(IDC_PRO_PROCESS);
+    const int count = ListBox_GetCount(list);
+    for (int i = 0; i < count; ++i)
+        if (static_cast<std::uintptr_t>(ListBox_GetItemData(list, i)) == lookedUp.entry.window) {
+            ListBox_SetCurSel(list, i);
+            break;
+        }
+    ShowDetails(lookedUp.process);
+}
+
+void pro_form::Tell(const Report& report) {
+    host_.Report(report.noticeTitle, report.noticeText);
+    host_.Log(report.logEntry);
+}
+
+// While a question waits, the program's messages go on (the pop-up's own loop): a tick that comes meanwhile
+// finds the check running and does nothing.
+void pro_form::RunCheck() {
+    if (!check_.Begin(*this)) return;
+    ShowList(check_.Now());
+    while (std::optional<Started> started = check_.Next(*this)) {
+        ShowLookedUp({started->entry, started->process});
+        Tell(started->report);
+        if (started->question.empty()) continue;
+        const Answer answer = host_.Ask(started->question);
+        if (std::optional<CloseRequest> close = check_.Answered(std::move(*started), answer))
+            CloseByImageName(close->order, std::move(close->hold));
     }
-    ShowDetails(info);
-    return info;
+    for (const Report& closed : check_.End(*this)) Tell(closed);
 }
-
-void pro_form::Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) {
-    services_.notice(noticeTitle, noticeText);
-    services_.log(logEntry);
-}
-
-std::unique_ptr<ProcessHold> pro_form::Hold(const ProcessInfo& info) {
-    return std::make_unique<HeldProcess>(info.pid, info.started);
-}
-
-Answer pro_form::Ask(const std::wstring& message) { return services_.ask(message); }
 
 // The close is watched from the timer, so the check, the file monitor and later questions go on meanwhile.
 void pro_form::CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) {
     std::optional<std::vector<ClosingProcess>> closing =
-        procmon::CloseByImageName(Hwnd(), services_.appFolder, order, std::move(hold));
+        procmon::CloseByImageName(Hwnd(), dataFolder_, order, std::move(hold));
     if (!closing) return;
     closes_.Watch(std::move(*closing), order.forced, GetTickCount64());
     SetTimer(Hwnd(), kCloseTimer, kCloseTimerMs, nullptr);
 }
 
 void pro_form::closeTimer_Timer() {
-    for (const CloseFailure& failure : closes_.Poll(GetTickCount64(), MayEnd)) {
-        services_.notice(L"关闭失败", CloseFailedNotice(failure.path, failure.pid, failure.reason));
-        services_.log(CloseFailedLogEntry(failure.path, failure.pid, failure.reason));
-    }
+    for (const CloseFailure& failure : closes_.Poll(GetTickCount64(), MayEnd))
+        Tell({L"关闭失败", CloseFailedNotice(failure.path, failure.pid, failure.reason),
+              CloseFailedLogEntry(failure.path, failure.pid, failure.reason)});
     if (closes_.Empty()) KillTimer(Hwnd(), kCloseTimer);
 }
 
-void pro_form::prodo_Click() { check_.Run(*this); }
+void pro_form::prodo_Click() { RunCheck(); }
 
 void pro_form::cmdRefresh_Click() {
-    ListWindows();
+    ShowList(GetOpenWindowNames());
     ListBox_SetCurSel(Control(IDC_PRO_PROCESS), -1); // a fresh list has nothing selected
 }
 
@@ -172,11 +182,11 @@ void pro_form::SetPeriod(unsigned milliseconds) {
 void pro_form::protextt_Change() {
     wchar_t text[256]{};
     GetWindowTextW(Control(IDC_PRO_PROTEXTT), text, 256);
-    SetPeriod(ParsePeriod(text).milliseconds);
+    SetPeriod(ParsePeriod(text));
 }
 
 void pro_form::proTimer_Timer() {
-    if (Ticked(IDC_PRO_CHECK2_0)) check_.Run(*this); // a tick while a check runs does nothing
+    if (Ticked(IDC_PRO_CHECK2_0)) RunCheck(); // a tick while a check runs does nothing
 }
 
 std::span<const ui::CommandBinding> pro_form::Commands() const {

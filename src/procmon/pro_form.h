@@ -1,26 +1,19 @@
 // The process monitor panel: its settings, the check period, the window list and the check on its timer.
 #pragma once
 
-#include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 
+#include "alerts/panel_host.h"
 #include "procmon/process_check.h"
 #include "ui/panel_window.h"
 
 namespace korimo::procmon {
 
-// What the process monitor uses of the rest of the program.
-struct ProcessMonitorServices {
-    std::function<void(const std::wstring& title, const std::wstring& text)> notice; // the tray
-    std::function<void(const std::wstring& entry)> log;                               // the event log
-    std::function<Answer(const std::wstring& message)> ask; // the alert pop-up
-    std::wstring appFolder;                                // where the batch file goes
-};
-
 class pro_form final : public ui::PanelWindow, private CheckPlatform {
 public:
-    explicit pro_form(ProcessMonitorServices services) : services_(std::move(services)) {}
+    // Reports, questions and closes go through `host`; the batch file goes into `dataFolder`.
+    pro_form(alerts::PanelHost& host, std::wstring dataFolder) : host_(host), dataFolder_(std::move(dataFolder)) {}
 
     void prodo_Click();      // runs the check, whatever the automatic monitoring
     void cmdRefresh_Click(); // refreshes the window list
@@ -39,23 +32,27 @@ protected:
     std::span<const ui::ControlSpec> Controls() const override;
 
 private:
-    // CheckPlatform
+    // CheckPlatform: what the check reads.
     std::vector<WindowEntry> ListWindows() override;
     ProcessInfo LookUp(const WindowEntry& entry) override;
     CheckSettings Settings() override;
-    void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) override;
     std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) override;
-    Answer Ask(const std::wstring& message) override;
-    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) override;
 
+    // One check: its steps shown, reported, asked and acted on in the order the check hands them back.
+    void RunCheck();
+    void Tell(const Report& report);
+    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold);
     void ShowList(const std::vector<WindowEntry>& windows);
+    // The entry selected, as a click on it would, and its process shown.
+    void ShowLookedUp(const ProcessCheck::LookedUp& lookedUp);
     void ShowDetails(const ProcessInfo& info);
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
     void proTimer_Timer();
     void closeTimer_Timer(); // the closes under way: a process still running at its close's deadline is told
 
-    ProcessMonitorServices services_;
+    alerts::PanelHost& host_;
+    std::wstring dataFolder_;
     ProcessCheck check_;
     CloseWatch closes_;
     std::vector<WindowEntry> shownList_;   // what the list box and proText1 show

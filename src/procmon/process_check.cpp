@@ -14,23 +14,12 @@ std::unordered_set<std::wstring> TitlesOf(const std::vector<WindowEntry>& list) 
     return titles;
 }
 
-// Clears a flag when the check ends, however it ends.
-struct Running {
-    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Running() { flag_ = false; }
-    bool& flag_;
-};
-} // namespace
-
-Answer AnswerFromPopup(int value) {
-    switch (value) {
-    case 1: return Answer::LetRun;
-    case 2: return Answer::Close;
-    case 3: return Answer::ForceClose;
-    case -1: return Answer::Withdrawn; // Frm_Outputbox::kWithdrawn
-    default: return Answer::None;
-    }
+bool Ignored(const CheckSettings& settings, const std::wstring& image) {
+    for (const std::wstring& ignored : settings.ignored)
+        if (!ignored.empty() && ignored == image) return true;
+    return false;
 }
+} // namespace
 
 TitleChanges CompareTitles(const std::vector<WindowEntry>& previous, const std::vector<WindowEntry>& current) {
     TitleChanges changes;
@@ -62,60 +51,75 @@ void ProcessCheck::Baseline(CheckPlatform& platform) {
     previous_.clear();
     current_ = platform.ListWindows();
     known_.clear();
-    for (const WindowEntry& entry : current_) known_[entry.window] = platform.LookUp(entry);
+    lastLookedUp_.reset();
+    for (const WindowEntry& entry : current_) {
+        known_[entry.window] = platform.LookUp(entry);
+        lastLookedUp_ = LookedUp{entry, known_[entry.window]};
+    }
 }
 
-bool ProcessCheck::Run(CheckPlatform& platform) {
+bool ProcessCheck::Begin(CheckPlatform& platform) {
     if (running_) return false;
-    Running guard(running_);
+    running_ = true;
+    withdrawn_ = false;
     previous_ = std::move(current_);
     current_ = platform.ListWindows();
     const TitleChanges changes = CompareTitles(previous_, current_);
-    // Copies: a question waits inside ReportStarted, and nothing may change the lists under the loop.
-    const std::vector<WindowEntry> started = [&] {
-        std::vector<WindowEntry> list;
-        for (std::size_t i : changes.started) list.push_back(current_[i]);
-        return list;
-    }();
-    for (const WindowEntry& entry : started)
-        if (!ReportStarted(platform, entry)) return true;
-    if (platform.Settings().closeNotices)
-        for (std::size_t i : changes.closed) ReportClosed(platform, previous_[i]);
-    // A window that changed its title keeps its process: only windows that have gone are forgotten.
-    std::unordered_set<std::uintptr_t> open;
-    for (const WindowEntry& entry : current_) open.insert(entry.window);
-    for (std::size_t i : changes.closed)
-        if (!open.count(previous_[i].window)) known_.erase(previous_[i].window);
+    started_.clear();
+    closed_.clear();
+    for (std::size_t i : changes.started) started_.push_back(current_[i]);
+    for (std::size_t i : changes.closed) closed_.push_back(previous_[i]);
+    nextStarted_ = 0;
     return true;
 }
 
-bool ProcessCheck::ReportStarted(CheckPlatform& platform, const WindowEntry& entry) {
-    const ProcessInfo info = platform.LookUp(entry);
-    known_[entry.window] = info;
-    if (info.korimo) return true;
-    platform.Report(L"开启进程", ProcessNotice(entry.title, info.path, info.pid),
-                    StartedLogEntry(entry.title, info.path, info.pid));
-    const CheckSettings settings = platform.Settings();
-    if (!settings.prompts) return true;
-    const std::wstring image = ImageName(info.path);
-    for (const std::wstring& ignored : settings.ignored)
-        if (!ignored.empty() && ignored == image) return true;
-    std::unique_ptr<ProcessHold> hold = platform.Hold(info); // let go at once when the answer closes nothing
-    const Answer answer = platform.Ask(StartedQuestion(info.path));
-    if (answer == Answer::Close || answer == Answer::ForceClose) {
-        const bool held = hold && hold->Held();
-        platform.CloseByImageName({image, info.path, info.pid, info.started, answer == Answer::ForceClose, held},
-                                  std::move(hold));
+std::optional<Started> ProcessCheck::Next(CheckPlatform& platform) {
+    while (!withdrawn_ && nextStarted_ < started_.size()) {
+        const WindowEntry& entry = started_[nextStarted_++];
+        const ProcessInfo info = known_[entry.window] = platform.LookUp(entry);
+        lastLookedUp_ = LookedUp{entry, info};
+        if (info.korimo) continue;
+        Started started{entry, info,
+                        {L"开启进程", ProcessNotice(entry.title, info.path, info.pid),
+                         StartedLogEntry(entry.title, info.path, info.pid)},
+                        {}, nullptr};
+        const CheckSettings settings = platform.Settings();
+        if (settings.prompts && !Ignored(settings, ImageName(info.path))) {
+            started.hold = platform.Hold(info); // let go at once when the answer closes nothing
+            started.question = StartedQuestion(info.path);
+        }
+        return started;
     }
-    return answer != Answer::Withdrawn;
+    return std::nullopt;
 }
 
-void ProcessCheck::ReportClosed(CheckPlatform& platform, const WindowEntry& entry) {
-    const auto known = known_.find(entry.window);
-    const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, kUnknownPath};
-    if (info.korimo) return;
-    platform.Report(L"关闭进程", ProcessNotice(entry.title, info.path, info.pid),
-                    ClosedLogEntry(entry.title, info.path, info.pid));
+std::optional<CloseRequest> ProcessCheck::Answered(Started started, Answer answer) {
+    withdrawn_ = answer == Answer::Withdrawn;
+    if (answer != Answer::Close && answer != Answer::ForceClose) return std::nullopt;
+    const ProcessInfo& info = started.process;
+    const bool held = started.hold && started.hold->Held();
+    return CloseRequest{{ImageName(info.path), info.path, info.pid, info.started, answer == Answer::ForceClose, held},
+                        std::move(started.hold)};
+}
+
+std::vector<Report> ProcessCheck::End(CheckPlatform& platform) {
+    running_ = false;
+    std::vector<Report> reports;
+    if (withdrawn_) return reports;
+    if (platform.Settings().closeNotices)
+        for (const WindowEntry& entry : closed_) {
+            const auto known = known_.find(entry.window);
+            const ProcessInfo info = known != known_.end() ? known->second : ProcessInfo{0, kUnknownPath};
+            if (!info.korimo)
+                reports.push_back({L"关闭进程", ProcessNotice(entry.title, info.path, info.pid),
+                                   ClosedLogEntry(entry.title, info.path, info.pid)});
+        }
+    // A window that changed its title keeps its process: only windows that have gone are forgotten.
+    std::unordered_set<std::uintptr_t> open;
+    for (const WindowEntry& entry : current_) open.insert(entry.window);
+    for (const WindowEntry& entry : closed_)
+        if (!open.count(entry.window)) known_.erase(entry.window);
+    return reports;
 }
 
 } // namespace korimo::procmon

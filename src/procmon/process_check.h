@@ -1,19 +1,25 @@
 // The process check: compares the titled windows now open with those of the previous check, reports each new
 // title as a started process (tray notice, log entry and, if wanted, a question whose answer may close it) and,
-// if wanted, each title that has gone as a closed process. Platform-free: the walk, the lookups and the
-// reporting come through CheckPlatform.
+// if wanted, each title that has gone as a closed process. Platform-free: it reads the desktop through
+// CheckPlatform and hands back what it saw and decided, one step at a time, for the panel to show, report, ask
+// and close in that order.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "alerts/frm_outputbox_answer.h"
 #include "procmon/close_plan.h"
 
 namespace korimo::procmon {
+
+// The question about a started process is the alert pop-up's, and so are its answers.
+using alerts::Answer;
 
 // One titled top-level window of the walk; each entry remembers its own window.
 struct WindowEntry {
@@ -30,43 +36,48 @@ struct ProcessInfo {
     bool korimo = false;       // a process of Korimo's own program file (a second copy refusing to start)
 };
 
-// The question about a started process: its three answers, ten seconds, and "放过" when they run out.
-inline constexpr const wchar_t* kAnswerCaptions[3] = {L"放过", L"关闭", L"强制关闭"};
-inline constexpr std::int16_t kQuestionSeconds = 10;
-inline constexpr std::int16_t kAnswerWhenTimeIsUp = 1;
-
-// The answer to the question about a started process.
-enum class Answer {
-    None,       // no question was asked
-    LetRun,     // "放过", or the countdown ran out
-    Close,      // "关闭"
-    ForceClose, // "强制关闭"
-    Withdrawn,  // the program is closing: nothing is closed and the check reports nothing more
-};
-
-// The pop-up's answer value as an answer: 1, 2, 3 for its buttons, -1 when the question was withdrawn.
-Answer AnswerFromPopup(int value);
-
 struct CheckSettings {
     bool prompts = true;       // Check2(1): ask about every started process not on the ignore list
     bool closeNotices = false; // Check2(2): report titles that have gone
     std::array<std::wstring, 3> ignored; // captions of the ticked Check1 boxes; empty where a box is off
 };
 
+// What the check reads: the desktop's windows and their processes, the panel's settings, and a hold on the
+// process it is about to ask about. Nothing here shows, reports or asks anything.
 class CheckPlatform {
 public:
     virtual std::vector<WindowEntry> ListWindows() = 0;
     virtual ProcessInfo LookUp(const WindowEntry& entry) = 0;
     virtual CheckSettings Settings() = 0;
-    virtual void Report(const std::wstring& noticeTitle, const std::wstring& noticeText, const std::wstring& logEntry) = 0;
     // Holds the process about to be asked about, as it was looked up, until the answer is known (and, when the
     // answer closes it, until the close is over).
     virtual std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) = 0;
-    virtual Answer Ask(const std::wstring& message) = 0;
-    virtual void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) = 0;
 
 protected:
     ~CheckPlatform() = default;
+};
+
+// A report: the tray notice and the log entry.
+struct Report {
+    std::wstring noticeTitle;
+    std::wstring noticeText;
+    std::wstring logEntry;
+};
+
+// A title that is new since the last check, looked up: its report and, when the user is to be asked about it,
+// the question and the hold on its process that goes with the answer.
+struct Started {
+    WindowEntry entry;
+    ProcessInfo process;
+    Report report;
+    std::wstring question;             // empty: nobody is asked (prompts off, an ignored image name)
+    std::unique_ptr<ProcessHold> hold; // from before the question until the answer is acted on
+};
+
+// What an answer orders: the close, with the hold the process was asked under.
+struct CloseRequest {
+    CloseOrder order;
+    std::unique_ptr<ProcessHold> hold;
 };
 
 // Indices of the titles that are new in `current` and of those that have gone from `previous`. A title counts
@@ -89,29 +100,48 @@ Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowE
 // Where line `lines` begins in the text of a list, every title followed by CR LF.
 std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines);
 
+// One check goes Begin, Next until it gives nothing (Answered after each question), End. The answer of one
+// question is acted on before the next title is looked up.
 class ProcessCheck {
 public:
-    // The load step: the first list is the baseline, reported nowhere.
+    // An entry and its process as the last lookup found them: what the panel shows as selected.
+    struct LookedUp {
+        WindowEntry entry;
+        ProcessInfo process;
+    };
+
+    // The load step: the first list is the baseline, every entry looked up and none reported.
     void Baseline(CheckPlatform& platform);
-    // One check. Returns false, doing nothing, while another check is still running (a tick that comes while a
-    // question waits for its answer).
-    bool Run(CheckPlatform& platform);
+    // Takes the list now and compares it with the last. False, doing nothing, while another check is still
+    // running (a tick that comes while a question waits for its answer).
+    bool Begin(CheckPlatform& platform);
+    // The next new title, looked up now; nothing once every one has had its turn or a question was withdrawn.
+    std::optional<Started> Next(CheckPlatform& platform);
+    // The user's answer to the question about `started`: the close it orders, if any. A withdrawn question (the
+    // program is closing) ends the check: nothing more is reported.
+    std::optional<CloseRequest> Answered(Started started, Answer answer);
+    // Ends the check: the reports of the titles that have gone, while close notices are on.
+    std::vector<Report> End(CheckPlatform& platform);
 
     bool IsRunning() const { return running_; }
+    const std::vector<WindowEntry>& Now() const { return current_; }
+    const std::optional<LookedUp>& LastLookedUp() const { return lastLookedUp_; }
     // What the check holds between two checks: the processes remembered for windows, the two title lists.
     std::size_t Remembered() const { return known_.size(); }
     std::size_t TitlesNow() const { return current_.size(); }
     std::size_t TitlesBefore() const { return previous_.size(); }
 
 private:
-    // False when the question was withdrawn: the check ends there.
-    bool ReportStarted(CheckPlatform& platform, const WindowEntry& entry);
-    void ReportClosed(CheckPlatform& platform, const WindowEntry& entry);
-
     std::vector<WindowEntry> previous_;
     std::vector<WindowEntry> current_;
     std::unordered_map<std::uintptr_t, ProcessInfo> known_; // looked up once, when the window was first seen
+    // This check's changes: copies, since a question waits between two steps and the lists must not change.
+    std::vector<WindowEntry> started_;
+    std::size_t nextStarted_ = 0;
+    std::vector<WindowEntry> closed_;
+    std::optional<LookedUp> lastLookedUp_;
     bool running_ = false;
+    bool withdrawn_ = false;
 };
 
 } // namespace korimo::procmon

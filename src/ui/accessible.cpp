@@ -7,22 +7,21 @@
 #include <memory>
 #include <utility>
 
+#include "ui/handle.h"
+
 namespace korimo::ui {
 
 namespace {
 
-// Default actions run from the message loop, after the reader's call has returned: a reader must not wait
-// while the program closes or hides under it.
+template <class Interface> void ReleaseInterface(Interface* object) { object->Release(); }
+// A reference to a COM object, released when its holder goes.
+template <class Interface> using Com = Owned<Interface*, &ReleaseInterface<Interface>>;
+
+// The default actions asked for and not yet run, in the order they were asked.
 std::vector<std::function<void()>> pendingActions;
 
-void CALLBACK RunPendingActions(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    for (auto& action : std::exchange(pendingActions, {}))
-        if (action) action();
-}
-
-void Defer(const std::function<void()>& action) {
-    if (pendingActions.empty()) SetTimer(nullptr, 0, 0, &RunPendingActions);
+void Defer(HWND window, const std::function<void()>& action) {
+    if (pendingActions.empty()) SetTimer(GetAncestor(window, GA_ROOT), kAskedActionTimer, 0, nullptr);
     pendingActions.push_back(action);
 }
 
@@ -45,11 +44,10 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 // The standard object of a window with the changes of a spec.
 class Overlay final : public IAccessible {
 public:
-    Overlay(HWND window, IAccessible* standard, const AccessibleSpec& spec)
-        : window_(window), standard_(standard), spec_(spec) {
-        standard_->get_accChildCount(&standardChildren_);
+    Overlay(HWND window, Com<IAccessible> standard, const AccessibleSpec& spec)
+        : window_(window), standard_(std::move(standard)), spec_(spec) {
+        standard_.Get()->get_accChildCount(&standardChildren_);
     }
-    ~Overlay() { standard_->Release(); }
 
     // IUnknown. No IEnumVARIANT: a reader then asks for the children one by one, ours included.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -70,25 +68,27 @@ public:
     }
 
     // IDispatch, through the standard object's type information but on our methods.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return standard_.Get()->GetTypeInfoCount(count);
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return standard_->GetTypeInfo(index, lcid, info);
+        return standard_.Get()->GetTypeInfo(index, lcid, info);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
                                             DISPID* ids) override {
-        return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
+        return standard_.Get()->GetIDsOfNames(iid, names, count, lcid, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* error, UINT* badArgument) override {
-        ITypeInfo* info = nullptr;
-        if (FAILED(standard_->GetTypeInfo(0, lcid, &info)) || !info) return E_NOTIMPL;
-        const HRESULT hr = info->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, error, badArgument);
-        info->Release();
-        return hr;
+        Com<ITypeInfo> info;
+        if (FAILED(standard_.Get()->GetTypeInfo(0, lcid, info.Receive())) || !info) return E_NOTIMPL;
+        return info.Get()->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, error, badArgument);
     }
 
     // IAccessible
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return standard_.Get()->get_accParent(parent);
+    }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         if (!count) return E_POINTER;
         *count = standardChildren_ + static_cast<LONG>(spec_.elements.size());
@@ -96,63 +96,63 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
         if (!out) return E_POINTER;
-        if (!Element(child)) return standard_->get_accChild(child, out);
+        if (!Element(child)) return standard_.Get()->get_accChild(child, out);
         *out = nullptr;
         return S_FALSE; // a simple element, known by its id
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
         if (const AccessibleElement* element = Element(child)) return Text(element->name, out);
         if (IsSelf(child) && spec_.name) return Text(spec_.name(), out);
-        return standard_->get_accName(child, out);
+        return standard_.Get()->get_accName(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
         if (Element(child)) return Empty(out);
-        return standard_->get_accValue(child, out);
+        return standard_.Get()->get_accValue(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
         if (Element(child)) return Empty(out);
         if (IsSelf(child) && spec_.description) return Text(spec_.description(), out);
-        return standard_->get_accDescription(child, out);
+        return standard_.Get()->get_accDescription(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
         if (const AccessibleElement* element = Element(child)) return Number(element->role, out);
         if (IsSelf(child) && spec_.role) return Number(spec_.role, out);
-        return standard_->get_accRole(child, out);
+        return standard_.Get()->get_accRole(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
         if (Element(child)) return Number(IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE, out);
-        const HRESULT hr = standard_->get_accState(child, out);
+        const HRESULT hr = standard_.Get()->get_accState(child, out);
         if (SUCCEEDED(hr) && IsSelf(child) && spec_.role == ROLE_SYSTEM_LINK && out->vt == VT_I4)
             out->lVal |= STATE_SYSTEM_LINKED;
         return hr;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
         if (Element(child)) return Empty(out);
-        return standard_->get_accHelp(child, out);
+        return standard_.Get()->get_accHelp(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
         if (Element(child)) return S_FALSE;
-        return standard_->get_accHelpTopic(file, child, topic);
+        return standard_.Get()->get_accHelpTopic(file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
         if (const AccessibleElement* element = Element(child)) return Text(element->shortcut, out);
         if (IsSelf(child) && !spec_.shortcut.empty()) return Text(spec_.shortcut, out);
-        return standard_->get_accKeyboardShortcut(child, out);
+        return standard_.Get()->get_accKeyboardShortcut(child, out);
     }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return standard_->get_accFocus(out); }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return standard_->get_accSelection(out); }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return standard_.Get()->get_accFocus(out); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return standard_.Get()->get_accSelection(out); }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
         if (const AccessibleElement* element = Element(child)) return Text(element->action, out);
         if (IsSelf(child) && spec_.press) return Text(spec_.action, out);
-        return standard_->get_accDefaultAction(child, out);
+        return standard_.Get()->get_accDefaultAction(child, out);
     }
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
         if (Element(child)) return S_FALSE;
-        return standard_->accSelect(flags, child);
+        return standard_.Get()->accSelect(flags, child);
     }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
         const AccessibleElement* element = Element(child);
-        if (!element) return standard_->accLocation(left, top, width, height, child);
+        if (!element) return standard_.Get()->accLocation(left, top, width, height, child);
         if (!left || !top || !width || !height) return E_POINTER;
         RECT rect = element->where();
         MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
@@ -163,7 +163,7 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* out) override {
-        if (!Element(start)) return standard_->accNavigate(direction, start, out);
+        if (!Element(start)) return standard_.Get()->accNavigate(direction, start, out);
         if (out) VariantInit(out);
         return S_FALSE;
     }
@@ -174,24 +174,24 @@ public:
             const RECT rect = spec_.elements[i].where();
             if (PtInRect(&rect, point)) return Number(standardChildren_ + static_cast<long>(i) + 1, out);
         }
-        return standard_->accHitTest(x, y, out);
+        return standard_.Get()->accHitTest(x, y, out);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         if (const AccessibleElement* element = Element(child)) {
-            Defer(element->press);
+            Defer(window_, element->press);
             return S_OK;
         }
         if (IsSelf(child) && spec_.press) {
-            Defer(spec_.press);
+            Defer(window_, spec_.press);
             return S_OK;
         }
-        return standard_->accDoDefaultAction(child);
+        return standard_.Get()->accDoDefaultAction(child);
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return standard_->put_accName(child, name);
+        return standard_.Get()->put_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return standard_->put_accValue(child, value);
+        return standard_.Get()->put_accValue(child, value);
     }
 
 private:
@@ -209,7 +209,7 @@ private:
 
     std::atomic<ULONG> references_{1};
     HWND window_;
-    IAccessible* standard_;
+    Com<IAccessible> standard_;
     AccessibleSpec spec_;
     LONG standardChildren_ = 0;
 };
@@ -228,24 +228,30 @@ LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lPa
     if (msg == WM_GETOBJECT) {
         if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, described->spec)) return answer;
     } else if (msg == WM_NCDESTROY) {
+        const std::unique_ptr<Described> gone(described); // the description goes with its control
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         SetWindowLongPtrW(control, GWLP_USERDATA, 0);
-        delete described;
     }
     return CallWindowProcW(previous, control, msg, wParam, lParam);
 }
 
 } // namespace
 
+void RunAskedActions(HWND window) {
+    KillTimer(window, kAskedActionTimer);
+    for (auto& action : std::exchange(pendingActions, {}))
+        if (action) action();
+}
+
 LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleSpec& spec) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
-    IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
+    Com<IAccessible> standard;
+    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(standard.Receive()))) ||
         !standard)
         return 0;
-    auto* overlay = new Overlay(window, standard, spec);
-    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(overlay));
-    overlay->Release(); // the answer holds its own reference
+    const Com<IAccessible> overlay(new Overlay(window, std::move(standard), spec)); // the answer takes its own
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, overlay.Get());
     return answer > 0 ? answer : 0;
 }
 

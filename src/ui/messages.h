@@ -11,5 +11,8 @@ inline constexpr UINT WM_KORIMO_TRAY = WM_APP + 1;
 // Posted to a running Korimo's main window by a second start of the same program: it comes forward, as a
 // double-click on its tray icon brings it (its question instead, while one waits).
 inline constexpr UINT WM_KORIMO_COME_FORWARD = WM_APP + 2;
+// Posted to the log panel alone by the journal's writer thread when a write failed; the failure waits in the
+// writer's queue.
+inline constexpr UINT WM_KORIMO_JOURNAL_FAILED = WM_APP + 3;
 
 } // namespace korimo::ui

@@ -1,5 +1,7 @@
 #include "ui/text_win.h"
 
+#include "ui/handle.h"
+
 namespace korimo::ui {
 
 std::string ToCodePage(std::wstring_view text, UINT codePage) {
@@ -38,13 +40,16 @@ std::wstring WindowTextOf(HWND window) {
     return text;
 }
 
+namespace {
+void FreeLocal(wchar_t* text) { LocalFree(text); }
+} // namespace
+
 std::wstring SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
+    Owned<wchar_t*, &FreeLocal> buffer; // the system allocates it
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring message = length ? std::wstring(buffer, length) : L"错误代码 " + std::to_wstring(error);
-    if (buffer) LocalFree(buffer);
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+    std::wstring message = length ? std::wstring(buffer.Get(), length) : L"错误代码 " + std::to_wstring(error);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();
     return message;

@@ -2,6 +2,8 @@
 
 #include <shellscalingapi.h>
 
+#include "ui/gdi.h"
+
 namespace korimo::ui {
 
 HMONITOR MonitorOf(HWND window) {
@@ -19,9 +21,8 @@ template <class Function> Function SystemFunction(const wchar_t* library, const 
 }
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const WindowDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 } // namespace

@@ -13,10 +13,6 @@ using namespace korimo::procmon;
 
 namespace {
 
-struct Reported {
-    std::wstring title, text, entry;
-};
-
 // A hold that counts itself, so a test sees that none outlives its question or its close.
 struct FakeHold final : ProcessHold {
     static inline int live = 0;
@@ -35,9 +31,8 @@ public:
     std::map<std::uintptr_t, ProcessInfo> processes;
     CheckSettings settings;
     std::vector<Answer> answers; // given in turn to the questions
-    std::vector<Reported> reports;
+    std::vector<Report> reports;
     std::vector<std::wstring> questions;
-    std::vector<std::pair<std::wstring, bool>> closed;
     std::vector<CloseOrder> orders;
     int lookups = 0;
     bool holds = true; // whether the processes asked about can be held
@@ -59,11 +54,9 @@ public:
         return found != processes.end() ? found->second : ProcessInfo{0, L"SYSTEM"};
     }
     CheckSettings Settings() override { return settings; }
-    void Report(const std::wstring& title, const std::wstring& text, const std::wstring& entry) override {
-        reports.push_back({title, text, entry});
-    }
     std::unique_ptr<ProcessHold> Hold(const ProcessInfo&) override { return std::make_unique<FakeHold>(holds); }
-    Answer Ask(const std::wstring& message) override {
+
+    Answer Ask(const std::wstring& message) {
         holdsDuringQuestion = FakeHold::live;
         questions.push_back(message);
         if (duringQuestion) duringQuestion();
@@ -72,11 +65,21 @@ public:
         answers.erase(answers.begin());
         return answer;
     }
-    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold>) override {
-        closed.push_back({order.imageName, order.forced});
-        orders.push_back(order);
-    }
 };
+
+// One check as the panel runs it: each step reported, asked and acted on in the order the check hands it back.
+bool Check(ProcessCheck& check, FakeDesktop& desktop) {
+    if (!check.Begin(desktop)) return false;
+    while (std::optional<Started> started = check.Next(desktop)) {
+        desktop.reports.push_back(started->report);
+        if (started->question.empty()) continue;
+        const Answer answer = desktop.Ask(started->question);
+        if (std::optional<CloseRequest> close = check.Answered(std::move(*started), answer))
+            desktop.orders.push_back(close->order);
+    }
+    for (Report& closed : check.End(desktop)) desktop.reports.push_back(std::move(closed));
+    return true;
+}
 
 class ProcessCheckTest : public testing::Test {
 protected:
@@ -95,8 +98,8 @@ protected:
 TEST_F(ProcessCheckTest, BaselineAndAnUnchangedDesktopReportNothingAndLookNothingUp) {
     EXPECT_TRUE(desktop.reports.empty());
     const int lookups = desktop.lookups;
-    ASSERT_TRUE(check.Run(desktop));
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_TRUE(desktop.reports.empty());
     EXPECT_EQ(desktop.lookups, lookups) << "a title that was already there was looked up again";
 }
@@ -105,15 +108,15 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     desktop.Open(L"记事本 - 无标题", 3, L"C:\\程序\\notepad.exe", 40);
     desktop.processes[3].started = 777;
     desktop.answers = {Answer::Close};
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
-    EXPECT_EQ(desktop.reports[0].title, L"开启进程");
-    EXPECT_EQ(desktop.reports[0].text, L"标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40");
-    EXPECT_EQ(desktop.reports[0].entry, L"【开启进程】\r\n标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40\r\n");
+    EXPECT_EQ(desktop.reports[0].noticeTitle, L"开启进程");
+    EXPECT_EQ(desktop.reports[0].noticeText, L"标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40");
+    EXPECT_EQ(desktop.reports[0].logEntry, L"【开启进程】\r\n标题：记事本 - 无标题\r\n路径：C:\\程序\\notepad.exe\r\nPID：40\r\n");
     ASSERT_EQ(desktop.questions.size(), 1u);
     EXPECT_EQ(desktop.questions[0], L"Korimo进程监视系统发现C:\\程序\\notepad.exe正在启动或正在被调用");
-    EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"notepad.exe", false}}));
     ASSERT_EQ(desktop.orders.size(), 1u) << "the order names the very process that was reported";
+    EXPECT_TRUE(desktop.orders[0].imageName == L"notepad.exe" && !desktop.orders[0].forced);
     EXPECT_EQ(desktop.orders[0].path, L"C:\\程序\\notepad.exe");
     EXPECT_EQ(desktop.orders[0].pid, 40u);
     EXPECT_EQ(desktop.orders[0].started, 777u);
@@ -122,9 +125,9 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
 TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
     desktop.Open(L"a", 4, L"C:\\apps\\a.exe", 41);   // occurs inside "abc"
     desktop.Open(L"abc", 5, L"C:\\apps\\abc.exe", 42); // a second window with a title already open
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
-    EXPECT_NE(desktop.reports[0].entry.find(L"标题：a\r\n"), std::wstring::npos);
+    EXPECT_NE(desktop.reports[0].logEntry.find(L"标题：a\r\n"), std::wstring::npos);
 }
 
 TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAtATime) {
@@ -133,13 +136,14 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     desktop.Open(L"three", 8, L"C:\\x\\three.exe", 52);
     desktop.answers = {Answer::ForceClose, Answer::LetRun, Answer::None};
     bool nestedRan = true;
-    desktop.duringQuestion = [&] { nestedRan = check.Run(desktop); }; // a tick while the question waits
-    ASSERT_TRUE(check.Run(desktop));
+    desktop.duringQuestion = [&] { nestedRan = Check(check, desktop); }; // a tick while the question waits
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_FALSE(nestedRan) << "a second check started while a question waited";
     EXPECT_EQ(desktop.questions.size(), 3u);
-    EXPECT_EQ(desktop.closed, (std::vector<std::pair<std::wstring, bool>>{{L"one.exe", true}}));
+    ASSERT_EQ(desktop.orders.size(), 1u);
+    EXPECT_TRUE(desktop.orders[0].imageName == L"one.exe" && desktop.orders[0].forced) << "forced, the first only";
     EXPECT_FALSE(check.IsRunning());
-    EXPECT_TRUE(check.Run(desktop)) << "the next free tick checks";
+    EXPECT_TRUE(Check(check, desktop)) << "the next free tick checks";
     // Each process is held while it is asked about, and let go once its answer is acted on.
     EXPECT_EQ(desktop.holdsDuringQuestion, 1);
     EXPECT_EQ(FakeHold::live, 0) << "a hold outlived its question";
@@ -147,7 +151,7 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     desktop.holds = false;
     desktop.answers = {Answer::Close};
     desktop.Open(L"four", 9, L"C:\\x\\four.exe", 53);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.orders.size(), 2u);
     EXPECT_FALSE(desktop.orders[1].held) << "a process that could not be held was ordered closed by its bare id";
 }
@@ -158,53 +162,53 @@ TEST_F(ProcessCheckTest, AWithdrawnQuestionEndsTheCheckWithNothingMoreReportedOr
     desktop.Open(L"one", 6, L"C:\\x\\one.exe", 50);
     desktop.Open(L"two", 7, L"C:\\x\\two.exe", 51);
     desktop.answers = {Answer::Withdrawn};
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_EQ(desktop.reports.size(), 1u) << "the program is closing: the log is being saved";
     EXPECT_EQ(desktop.questions.size(), 1u);
-    EXPECT_TRUE(desktop.closed.empty());
+    EXPECT_TRUE(desktop.orders.empty());
 }
 
 TEST_F(ProcessCheckTest, PromptsOffOrAnIgnoredImageNameStillReportButDoNotAsk) {
     desktop.Open(L"shell", 9, L"C:\\windows\\Explorer.EXE", 60);
     desktop.Open(L"shell2", 10, L"C:\\windows\\explorer.exe", 61); // letter case differs: asked
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_EQ(desktop.reports.size(), 2u);
     EXPECT_EQ(desktop.questions.size(), 1u);
     EXPECT_NE(desktop.questions[0].find(L"explorer.exe"), std::wstring::npos);
 
     desktop.settings.prompts = false;
     desktop.Open(L"quiet", 11, L"C:\\x\\quiet.exe", 62);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_EQ(desktop.reports.size(), 3u);
     EXPECT_EQ(desktop.questions.size(), 1u);
 
     desktop.settings.ignored = {L"", L"", L""}; // boxes off ignore nothing
     desktop.settings.prompts = true;
     desktop.Open(L"shell3", 12, L"C:\\windows\\Explorer.EXE", 63);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_EQ(desktop.questions.size(), 2u);
 }
 
 TEST_F(ProcessCheckTest, ClosedWindowsAreReportedOnlyWithCloseNoticesOnWithWhatWasKnown) {
     desktop.Close(2);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_TRUE(desktop.reports.empty());
 
     desktop.settings.closeNotices = true;
     desktop.settings.prompts = false;
     desktop.Open(L"renamed", 13, L"C:\\x\\r.exe", 70);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     desktop.windows.back().title = L"renamed - page 2"; // a title that changes: closed old, started new
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 3u);
-    EXPECT_EQ(desktop.reports[1].title, L"开启进程");
-    EXPECT_EQ(desktop.reports[2].title, L"关闭进程");
-    EXPECT_EQ(desktop.reports[2].entry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+    EXPECT_EQ(desktop.reports[1].noticeTitle, L"开启进程");
+    EXPECT_EQ(desktop.reports[2].noticeTitle, L"关闭进程");
+    EXPECT_EQ(desktop.reports[2].logEntry, L"【关闭进程】\r\n标题：renamed\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
     desktop.processes.erase(13); // the renamed window closes: its process is what was known of it
     desktop.Close(13);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 4u);
-    EXPECT_EQ(desktop.reports[3].entry, L"【关闭进程】\r\n标题：renamed - page 2\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
+    EXPECT_EQ(desktop.reports[3].logEntry, L"【关闭进程】\r\n标题：renamed - page 2\r\n路径：C:\\x\\r.exe\r\nPID：70\r\n");
 }
 
 TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
@@ -213,10 +217,10 @@ TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
     desktop.processes[20] = {1, L"C:\\Tools\\korimo.exe"};
     desktop.Open(L"提示", 21, L"C:\\Tools\\korimo.exe", 2); // a second copy refusing to start
     desktop.processes[21].korimo = true;
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     desktop.Close(20);
     desktop.Close(21);
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_TRUE(desktop.reports.empty());
     EXPECT_TRUE(desktop.questions.empty());
 }
@@ -224,7 +228,7 @@ TEST_F(ProcessCheckTest, KorimosOwnWindowsAreNeverReported) {
 TEST_F(ProcessCheckTest, MoreThan250TitlesAreHandledWhole) {
     for (int i = 0; i < 400; ++i) desktop.Open(L"w" + std::to_wstring(i), 100 + i, L"C:\\x\\w.exe", 80);
     desktop.settings.prompts = false;
-    ASSERT_TRUE(check.Run(desktop));
+    ASSERT_TRUE(Check(check, desktop));
     EXPECT_EQ(desktop.reports.size(), 400u);
 }
 
@@ -256,18 +260,16 @@ TEST(ClosePlan, TheAskedProcessAndItsOwnInstancesNeverANamesakeAReusedIdKorimoOr
     const auto plan = [&](const CloseOrder& o) { return PlanClose(o, running, {4}, 99, samePath); };
     ClosePlan p = plan(order);
     EXPECT_EQ(p.pids, (std::vector<std::uint32_t>{40, 30})) << "the asked process first, then its instances";
-    EXPECT_TRUE(p.askedRuns);
     EXPECT_FALSE(p.shellSpared);
 
     running[2].started = 2000; // it ended and its id went to a new process of the same file
     p = plan(order);
     EXPECT_EQ(p.pids, (std::vector<std::uint32_t>{30, 40})) << "a new start of the same file is an instance too";
-    EXPECT_FALSE(p.askedRuns);
     running[2].path = L"C:\\games\\x.exe"; // its id went to another program
     running[1].path = L"C:\\old\\notepad.exe";
     p = plan(order);
     EXPECT_TRUE(p.pids.empty()) << "the namesake and the reused id were closed";
-    EXPECT_FALSE(p.askedRuns || p.shellSpared);
+    EXPECT_FALSE(p.shellSpared);
 
     p = plan({L"explorer.exe", L"C:\\windows\\explorer.exe", 4, 5, true, true});
     EXPECT_TRUE(p.pids.empty());
@@ -326,37 +328,21 @@ TEST(TaskkillLine, TheSystemsOwnTaskkillByProcessIds) {
     EXPECT_FALSE(TaskkillLine(L"C:\\a\"&calc", false, {7}));
 }
 
-TEST(Period, TheNumberAtTheStartOfTheText) {
-    EXPECT_EQ(ParsePeriod(L"200").milliseconds, 200u);
-    EXPECT_EQ(ParsePeriod(L"1500ms").milliseconds, 1500u);
-    EXPECT_EQ(ParsePeriod(L"abc").milliseconds, 0u);
-    EXPECT_EQ(ParsePeriod(L"").milliseconds, 0u);
-    EXPECT_EQ(ParsePeriod(L"  1 5 0 0").milliseconds, 1500u);
-    EXPECT_EQ(ParsePeriod(L"2.5").milliseconds, 2u);
-    EXPECT_EQ(ParsePeriod(L"3.5").milliseconds, 4u);
-    EXPECT_EQ(ParsePeriod(L"999.7x").milliseconds, 1000u);
-    EXPECT_EQ(ParsePeriod(L"1e3").milliseconds, 1000u);
-    EXPECT_EQ(ParsePeriod(L"15e").milliseconds, 15u);
-    EXPECT_EQ(ParsePeriod(L"1.2.3").milliseconds, 1u);
-}
-
-TEST(Period, OutsideWhatATimerTakesIsBroughtToTheNearestEnd) {
-    EXPECT_EQ(ParsePeriod(L"65535").milliseconds, 65535u);
-    EXPECT_FALSE(ParsePeriod(L"65535").clamped);
-    EXPECT_EQ(ParsePeriod(L"70000").milliseconds, 65535u);
-    EXPECT_TRUE(ParsePeriod(L"70000").clamped);
-    EXPECT_EQ(ParsePeriod(L"-5").milliseconds, 0u);
-    EXPECT_TRUE(ParsePeriod(L"-5").clamped);
-    EXPECT_EQ(ParsePeriod(L"1e400").milliseconds, 65535u);
-    EXPECT_EQ(ParsePeriod(L"-").milliseconds, 0u);
-}
-
-TEST(StartedQuestion, ThreeAnswersTenSecondsAndLetRunWhenTimeIsUp) {
-    EXPECT_EQ(std::wstring(kAnswerCaptions[0]) + kAnswerCaptions[1] + kAnswerCaptions[2], L"放过关闭强制关闭");
-    EXPECT_EQ(kQuestionSeconds, 10);
-    EXPECT_EQ(AnswerFromPopup(kAnswerWhenTimeIsUp), Answer::LetRun);
-    EXPECT_EQ(AnswerFromPopup(2), Answer::Close);
-    EXPECT_EQ(AnswerFromPopup(3), Answer::ForceClose);
-    EXPECT_EQ(AnswerFromPopup(-1), Answer::Withdrawn) << "the program is closing";
-    EXPECT_EQ(AnswerFromPopup(0), Answer::None);
+TEST(Period, TheNumberAtTheStartOfTheTextWithinWhatATimerTakes) {
+    EXPECT_EQ(ParsePeriod(L"200"), 200u);
+    EXPECT_EQ(ParsePeriod(L"1500ms"), 1500u);
+    EXPECT_EQ(ParsePeriod(L"abc"), 0u);
+    EXPECT_EQ(ParsePeriod(L""), 0u);
+    EXPECT_EQ(ParsePeriod(L"  1 5 0 0"), 1500u);
+    EXPECT_EQ(ParsePeriod(L"2.5"), 2u);
+    EXPECT_EQ(ParsePeriod(L"3.5"), 4u);
+    EXPECT_EQ(ParsePeriod(L"999.7x"), 1000u);
+    EXPECT_EQ(ParsePeriod(L"1e3"), 1000u);
+    EXPECT_EQ(ParsePeriod(L"15e"), 15u);
+    EXPECT_EQ(ParsePeriod(L"1.2.3"), 1u);
+    EXPECT_EQ(ParsePeriod(L"65535"), 65535u);
+    EXPECT_EQ(ParsePeriod(L"70000"), 65535u);
+    EXPECT_EQ(ParsePeriod(L"-5"), 0u);
+    EXPECT_EQ(ParsePeriod(L"1e400"), 65535u);
+    EXPECT_EQ(ParsePeriod(L"-"), 0u);
 }

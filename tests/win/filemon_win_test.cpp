@@ -16,12 +16,14 @@
 #include "answerer.h"
 #include "filemon/dir_form.h"
 #include "filemon/dir_form_layout.h"
+#include "quiet_services.h"
 
 using namespace korimo;
 
 namespace {
 
-class FileMonitorTest : public testing::Test {
+// The panel as the program holds it, its log a model of its own and its notices kept.
+class FileMonitorTest : public testing::Test, public test::QuietHost {
 protected:
     void SetUp() override {
         ASSERT_TRUE(panel.Load(96));
@@ -32,17 +34,19 @@ protected:
     std::wstring Reported() const { return log.Text().substr(alerts::LogModel::Header().size()); }
     void Click(int id) { SendMessageW(GetDlgItem(panel.Hwnd(), id), BM_CLICK, 0, 0); }
 
+    void Report(const std::wstring& title, const std::wstring& text) override {
+        notices.push_back(title + L"|" + text);
+    }
+    void LogAndShow(const std::wstring& entry) override {
+        log.Append(entry);
+        ++appended;
+    }
+    bool LogEndsWith(std::wstring_view tail) const override { return log.EndsWith(tail); }
+
     alerts::LogModel log;
     std::atomic<int> appended{0};
     std::vector<std::wstring> notices;
-    filemon::dir_form panel{{[this](std::wstring_view tail) { return log.EndsWith(tail); },
-                             [this](const std::wstring& entry) {
-                                 log.Append(entry);
-                                 ++appended;
-                             },
-                             [this](const std::wstring& title, const std::wstring& text) {
-                                 notices.push_back(title + L"|" + text);
-                             }}};
+    filemon::dir_form panel{*this};
 };
 
 // The date and time part of an entry: between "】" and the line break.
@@ -156,20 +160,27 @@ TEST(WindowHook, ASecondHookFailsWithTheMessageAndUnhookingRestoresTheProcedure)
     struct Sink final : filemon::NotificationSink {
         void NotificationReceipt(WPARAM, LPARAM) override {}
     } sink;
-    ASSERT_TRUE(filemon::SubclassWindow(window, sink));
-    const LONG_PTR hooked = GetWindowLongPtrW(window, GWLP_WNDPROC);
-    EXPECT_NE(hooked, original);
-    std::wstring said;
     {
-        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(filemon::SubclassWindow(window, sink));
+        filemon::WindowHook hook, second;
+        ASSERT_TRUE(hook.SubclassWindow(window, sink));
+        const LONG_PTR hooked = GetWindowLongPtrW(window, GWLP_WNDPROC);
+        EXPECT_NE(hooked, original);
+        EXPECT_EQ(GetPropW(window, L"OldWndProc"), reinterpret_cast<HANDLE>(original));
+        std::wstring said;
+        {
+            test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+            EXPECT_FALSE(second.SubclassWindow(window, sink));
+        }
+        EXPECT_EQ(said, L"Unable to successfully subclass " + filemon::HexHandle(window));
+        EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), hooked) << "a second hook changed the window";
+        EXPECT_TRUE(hook.UnsubclassWindow());
+        EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), original);
+        EXPECT_FALSE(GetPropW(window, L"OldWndProc"));
+        EXPECT_FALSE(hook.UnsubclassWindow());
+        ASSERT_TRUE(hook.SubclassWindow(window, sink)); // hooked again, and let go with its holder
     }
-    EXPECT_EQ(said, L"Unable to successfully subclass " + filemon::HexHandle(window));
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), hooked) << "a second hook changed the window";
-    EXPECT_TRUE(filemon::UnsubclassWindow(window));
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), original);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), original) << "the hook outlived its holder";
     EXPECT_FALSE(GetPropW(window, L"OldWndProc"));
-    EXPECT_FALSE(filemon::UnsubclassWindow(window));
     DestroyWindow(window);
     EXPECT_EQ(filemon::HexHandle(reinterpret_cast<HWND>(0x1A2B4)), L"&H1A2B4");
 }

@@ -99,8 +99,8 @@ TEST(AlertPopUp, WithoutAClickTheEleventhTickGivesTheDefaultAnswer) {
         shownAtStart = test::WindowText(time);
     });
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(box.outputbox(L"Korimo进程监视系统发现C:\\windows\\system32\\notepad.exe正在启动或正在被调用", L"放过",
-                              L"关闭", L"强制关闭", 10, 1));
+    EXPECT_EQ(box.Ask(L"Korimo进程监视系统发现C:\\windows\\system32\\notepad.exe正在启动或正在被调用"),
+              alerts::Answer::LetRun);
     const DWORD waited = GetTickCount() - start;
     EXPECT_EQ(box.Ovalue, 1);
     EXPECT_EQ(box.Ot, -1);
@@ -141,9 +141,8 @@ TEST(AlertPopUp, ComesUpAtTheBottomCentreOfTheWorkAreaThenWhereverItWasDragged) 
             Sleep(200);
             test::ClickWindow(Button(popup, 1));
         });
-        ASSERT_TRUE(box.outputbox(L"first", L"放过", L"关闭", L"强制关闭", 10, 1));
+        EXPECT_EQ(box.Ask(L"first"), alerts::Answer::LetRun);
     }
-    EXPECT_EQ(box.Ovalue, 1);
     const int width = first.right - first.left, height = first.bottom - first.top;
     EXPECT_EQ(first.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
     EXPECT_EQ(first.bottom, GetSystemMetrics(SM_CYSCREEN) - 48 - ui::TwipsToPixels(300, box.Dpi()))
@@ -156,9 +155,8 @@ TEST(AlertPopUp, ComesUpAtTheBottomCentreOfTheWorkAreaThenWhereverItWasDragged) 
             GetWindowRect(popup, &second);
             test::ClickWindow(Button(popup, 3));
         });
-        ASSERT_TRUE(box.outputbox(L"second", L"放过", L"关闭", L"强制关闭", 10, 1));
+        EXPECT_EQ(box.Ask(L"second"), alerts::Answer::ForceClose);
     }
-    EXPECT_EQ(box.Ovalue, 3);
     EXPECT_TRUE(EqualRect(&second, &dragged)) << "the second question did not come up where the first was dragged";
 
     // Left half under the taskbar (or on a monitor that went), the next question comes up inside the work area.
@@ -169,31 +167,27 @@ TEST(AlertPopUp, ComesUpAtTheBottomCentreOfTheWorkAreaThenWhereverItWasDragged) 
             GetWindowRect(popup, &third);
             test::ClickWindow(Button(popup, 2));
         });
-        ASSERT_TRUE(box.outputbox(L"third", L"放过", L"关闭", L"强制关闭", 10, 1));
+        EXPECT_EQ(box.Ask(L"third"), alerts::Answer::Close);
     }
-    EXPECT_EQ(box.Ovalue, 2);
     EXPECT_EQ(third.left, second.left);
     EXPECT_EQ(third.bottom, GetSystemMetrics(SM_CYSCREEN) - 48);
 }
 
-TEST(AlertPopUp, NothingCanAskASecondQuestionWhileOneWaits) {
+// While a question waits, a timer of the program tries to ask another (refused: no question is asked), then the
+// program closes and withdraws the question.
+TEST(AlertPopUp, NothingCanAskASecondQuestionWhileOneWaitsAndAWithdrawnOneIsNoAnswer) {
     alerts::Frm_Outputbox box;
     static alerts::Frm_Outputbox* shared = &box;
-    static int nested = -1;
+    static alerts::Answer nested = alerts::Answer::LetRun;
     shared = &box;
-    nested = -1;
-    // A timer of the program fires while the question waits and tries to ask another.
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
-        nested = shared->outputbox(L"nested", L"a", L"b", L"c", 10, 1) ? 1 : 0;
+        nested = shared->Ask(L"nested");
+        shared->Withdraw();
     });
-    Answerer user(L"Korimo.Frm_Outputbox", nullptr, [&](HWND popup) {
-        Sleep(800);
-        test::ClickWindow(Button(popup, 2));
-    });
-    ASSERT_TRUE(box.outputbox(L"outer", L"放过", L"关闭", L"强制关闭", 10, 1));
+    EXPECT_EQ(box.Ask(L"outer"), alerts::Answer::Withdrawn);
     KillTimer(nullptr, timer);
-    EXPECT_EQ(nested, 0) << "the nested question was not refused";
-    EXPECT_EQ(box.Ovalue, 2);
+    EXPECT_EQ(nested, alerts::Answer::None) << "the nested question was not refused";
     EXPECT_FALSE(box.IsWaiting());
+    EXPECT_FALSE(box.IsVisible());
 }

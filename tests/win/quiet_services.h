@@ -1,40 +1,38 @@
-// Collaborators for panels that a test loads only for their windows: every report goes nowhere, every question
-// lets the program run.
+// Collaborators for windows that a test loads only for their windows.
 #pragma once
 
 #include "alerts/log_form.h"
 #include "app/frmmain.h"
+#include "alerts/panel_host.h"
 #include "app/tray_win.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
 
 namespace korimo::test {
 
-inline procmon::ProcessMonitorServices QuietProcessMonitor() {
-    return {[](const std::wstring&, const std::wstring&) {}, [](const std::wstring&) {},
-            [](const std::wstring&) { return procmon::Answer::LetRun; }, L"C:\\"};
-}
-
-inline filemon::FileMonitorServices QuietFileMonitor() {
-    return {[](std::wstring_view) { return false; }, [](const std::wstring&) {},
-            [](const std::wstring&, const std::wstring&) {}};
-}
-
-// The program around a main window under test: it shows nothing and closes nothing.
-class QuietHost : public app::MainWindowHost {
+// The program around windows under test: it keeps no log, shows no notice, lets every program run, and closes
+// nothing.
+class QuietHost : public app::MainWindowHost, public alerts::PanelHost {
 public:
     void ShowAbout() override {}
     void CloseProgram(app::CloseReason) override {}
     bool AlertShowing() const override { return false; }
     void AutoSaveSwitched(bool) override {}
+    void Report(const std::wstring&, const std::wstring&) override {}
+    void Log(const std::wstring&) override {}
+    void LogAndShow(const std::wstring&) override {}
+    bool LogEndsWith(std::wstring_view) const override { return false; }
+    alerts::Answer Ask(const std::wstring&) override { return alerts::Answer::LetRun; }
+    bool AutoSaveLogOn() const override { return false; }
 };
 
 // The panels and tray of a main window under test.
 struct QuietPanels {
-    app::TrayIcon tray{[] { return true; }};
-    procmon::pro_form pro{QuietProcessMonitor()};
-    filemon::dir_form dir{QuietFileMonitor()};
-    alerts::log_form log{L"C:\\", [] { return false; }};
+    QuietHost host;
+    app::TrayIcon tray;
+    procmon::pro_form pro{host, L"C:\\"};
+    filemon::dir_form dir{host};
+    alerts::log_form log{L"C:\\", host};
 };
 
 } // namespace korimo::test

@@ -74,10 +74,11 @@ protected:
         if (tray.IsAdded()) tray.RemoveTrayIcon();
     }
 
-    app::TrayIcon tray{[this] { return main.TrayNoticesOn(); }};
-    procmon::pro_form pro{test::QuietProcessMonitor()};
-    filemon::dir_form dir{test::QuietFileMonitor()};
-    alerts::log_form log{L"C:\\", [] { return false; }};
+    test::QuietHost panelHost;
+    app::TrayIcon tray;
+    procmon::pro_form pro{panelHost, L"C:\\"};
+    filemon::dir_form dir{panelHost};
+    alerts::log_form log{L"C:\\", panelHost};
     RecordingHost host;
     app::frmmain main{tray, {&pro, &dir, &log}, host};
 };
@@ -105,9 +106,6 @@ TEST_P(MainWindowTest, ControlsSitWhereTheLayoutPutsThemAtThisScaling) {
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0)), BST_CHECKED);
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1)), BST_UNCHECKED);
     EXPECT_EQ(Button_GetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_2)), BST_CHECKED);
-    EXPECT_TRUE(main.TrayNoticesOn());
-    Button_SetCheck(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0), BST_UNCHECKED);
-    EXPECT_FALSE(main.TrayNoticesOn());
 }
 
 TEST_P(MainWindowTest, NoWindowHasACaptionOrATaskbarButton) {
@@ -256,14 +254,24 @@ TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
     // on screen.
     const int sentBefore = tray.NoticesSent();
     for (int i = 1; i <= 30; ++i) tray.ShowTrayNotice(L"建立文件", L"第 " + std::to_wstring(i) + L" 条", NIIF_INFO, L"", nullptr);
-    EXPECT_TRUE(test::WaitFor(
-        [] {
-            const auto balloon = test::CurrentBalloon();
-            return balloon && balloon->title == L"建立文件" && balloon->text == L"第 30 条";
-        },
-        8000))
-        << "the newest notice of the burst is not the balloon on screen";
+    const auto shows = [](const wchar_t* text) {
+        return test::WaitFor([&] { return test::CurrentBalloon().value_or(test::Balloon{}).text == text; }, 8000);
+    };
+    EXPECT_TRUE(shows(L"第 30 条")) << "the newest notice of the burst is not the balloon on screen";
     EXPECT_EQ(tray.NoticesSent() - sentBefore, 2) << "the burst was not paced";
+
+    // Unticking "开启托盘提示" stops the balloons, one held back by the pacing too; ticking brings them back.
+    HWND notices = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_0);
+    tray.ShowReport(L"建立文件", L"第 31 条"); // at once
+    tray.ShowReport(L"建立文件", L"不该出现"); // held back
+    SendMessageW(notices, BM_CLICK, 0, 0);
+    const int sentUnticked = tray.NoticesSent();
+    tray.FlushNotice(); // the held notice's turn, as its timer gives it
+    tray.ShowReport(L"建立文件", L"也不该出现");
+    EXPECT_EQ(tray.NoticesSent(), sentUnticked) << "a notice went to the shell while notices were off";
+    SendMessageW(notices, BM_CLICK, 0, 0);
+    tray.ShowReport(L"建立文件", L"第 32 条");
+    EXPECT_TRUE(shows(L"第 32 条")) << "ticked again, a notice did not show";
 
     NOTIFYICONDATAW lost{};
     lost.cbSize = sizeof(lost);
@@ -331,7 +339,7 @@ BOOL WINAPI RecordNotice(DWORD message, PNOTIFYICONDATAW data) {
 
 TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietHours) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    app::TrayIcon tray([] { return true; }, &RecordNotice);
+    app::TrayIcon tray(&RecordNotice);
     ASSERT_TRUE(tray.AddTrayIcon(owner, nullptr));
     tray.ShowTrayNotice(L"提示：", L"Korimo已经最小化到托盘！", NIIF_INFO, L"", nullptr);
     tray.ShowReport(L"建立文件", L"路径：C:\\a.txt\r\n"); // within the pacing interval: held back
