@@ -81,22 +81,18 @@ std::wstring WholeText(HWND view) {
     return text;
 }
 
-// The floor: each burst of 1,000 entries made and appended in one piece to two bare edit controls like the
-// log's views (the same styles, sizes and font; a shown wrapping one over a hidden one), the message loop run
-// after it. Seconds per entry of the first and last bursts.
+// The floor: each burst of 1,000 entries made and appended in one piece to a bare edit control like the log's
+// view that shows (the same style, size and font: the wrapping one; the view it covers takes entries only once it
+// shows), the message loop run after it. Seconds per entry of the first and last bursts.
 std::pair<double, double> BareEditsPerEntry(const alerts::log_form& log) {
     HWND top = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    HWND views[2]{};
-    for (int i = 0; i < 2; ++i) {
-        HWND like = GetDlgItem(log.Hwnd(), i ? alerts::IDC_LOG_TEXT1 : alerts::IDC_LOG_TEXT);
-        RECT rect{};
-        GetClientRect(like, &rect);
-        const DWORD style = static_cast<DWORD>(GetWindowLongW(like, GWL_STYLE)) & ~WS_VISIBLE;
-        views[i] = CreateWindowExW(0, L"EDIT", L"", style | (i ? WS_VISIBLE : 0), 0, 0, rect.right, rect.bottom, top,
-                                   nullptr, nullptr, nullptr);
-        SendMessageW(views[i], WM_SETFONT, SendMessageW(like, WM_GETFONT, 0, 0), FALSE);
-        SendMessageW(views[i], EM_SETLIMITTEXT, 0, 0);
-    }
+    HWND like = GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1);
+    RECT rect{};
+    GetClientRect(like, &rect);
+    HWND views[1]{CreateWindowExW(0, L"EDIT", L"", static_cast<DWORD>(GetWindowLongW(like, GWL_STYLE)) | WS_VISIBLE, 0,
+                                  0, rect.right, rect.bottom, top, nullptr, nullptr, nullptr)};
+    SendMessageW(views[0], WM_SETFONT, SendMessageW(like, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(views[0], EM_SETLIMITTEXT, 0, 0);
     double first = 0, last = 0;
     for (int burst = 0; burst < 100; ++burst) {
         const auto start = Clock::now();
@@ -217,15 +213,16 @@ int wmain() {
     const double first = Burst(log, 0);
     double last = first;
     for (int burst = 1; burst < 100; ++burst) last = Burst(log, burst * 1000);
-    const bool whole = WholeText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT)) == log.Log().Text() &&
-                       WholeText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)) == log.Log().Text();
+    const bool shownWhole = WholeText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)) == log.Log().Text();
+    SendMessageW(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1), BM_CLICK, 0, 0); // the covered view comes out
+    const bool whole = shownWhole && WholeText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT)) == log.Log().Text();
     std::printf("log append, 100,000 entries of 100 characters (%.1f MB of text)\n", log.Log().Size() / 1e6);
     const auto [bareFirst, bareLast] = BareEditsPerEntry(log);
     std::printf("  Korimo: first 1,000: %.3f ms per entry; last 1,000: %.3f ms per entry; last / first %.2f\n",
                 first * 1e3, last * 1e3, last / first);
-    std::printf("  bare edit controls: first 1,000: %.3f ms per entry; last 1,000: %.3f ms per entry; last / first "
+    std::printf("  a bare edit control: first 1,000: %.3f ms per entry; last 1,000: %.3f ms per entry; last / first "
                 "%.2f\n", bareFirst * 1e3, bareLast * 1e3, bareLast / bareFirst);
-    targets.AtMost("log append: Korimo's last 1,000 / bare edit controls' last 1,000", last / bareLast, 1.5);
+    targets.AtMost("log append: Korimo's last 1,000 / a bare edit control's last 1,000", last / bareLast, 1.5);
     targets.Holds("log append: both views hold the whole log", whole);
     const double literal = LiteralPerEntry(1000);
     std::printf("  literal approach, first 1,000: %.3f ms per entry\n", literal * 1e3);

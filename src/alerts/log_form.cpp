@@ -56,7 +56,7 @@ void log_form::OnLoad() {
         const int end = GetWindowTextLengthW(view);
         SendMessageW(view, EM_SETSEL, end, end); // the views follow the newest entry
     }
-    shown_ = Log().Size();
+    shown_[0] = shown_[1] = Log().Size();
     Button_SetCheck(Control(IDC_LOG_CHECK1), BST_CHECKED);
     Check1_Click();
     disk_.Writer().TellFailuresTo(Hwnd(), ui::WM_KORIMO_JOURNAL_FAILED);
@@ -75,19 +75,23 @@ void log_form::ScheduleViews() {
     if (!viewUpdatePending_) FlushViews();
 }
 
+// Only the view that shows is given the new entries: an edit control lays out every line it is given, whether
+// anyone sees it or not, and in a flood that is most of what a report costs. The covered view catches up when word
+// wrap brings it out.
 void log_form::FlushViews() {
     if (viewUpdatePending_ && IsLoaded()) KillTimer(Hwnd(), kViewTimer);
     viewUpdatePending_ = false;
-    if (!IsLoaded()) return;
-    if (shown_ < Log().Size()) {
+    if (IsLoaded()) CatchUp(WordWrap());
+}
+
+void log_form::CatchUp(bool wrapped) {
+    if (shown_[wrapped] < Log().Size()) {
         const ULONGLONG began = GetTickCount64();
-        const std::wstring pending(Log().Since(shown_));
-        AppendToView(View(false), pending);
-        AppendToView(View(true), pending);
-        shown_ = Log().Size();
+        AppendToView(View(wrapped), std::wstring(Log().Since(shown_[wrapped])));
+        shown_[wrapped] = Log().Size();
         keeper_.ViewUpdateTook(GetTickCount64() - began);
     }
-    if (std::exchange(caretToEnd_, false)) {
+    if (!wrapped && std::exchange(caretToEnd_, false)) {
         HWND view = View(false);
         const int end = GetWindowTextLengthW(view);
         SendMessageW(view, EM_SETSEL, end, end);
@@ -160,9 +164,9 @@ void log_form::RemakeFonts(int oldDpi) {
 
 bool log_form::WordWrap() const { return Button_GetCheck(Control(IDC_LOG_CHECK1)) == BST_CHECKED; }
 
-// The wrapped view lies over the other; the one it covers is hidden too, so that appends to it cost what an
-// append to a hidden edit control costs, not a repaint that nobody sees.
+// The wrapped view lies over the other; the one it covers is hidden too and takes no entries until it shows.
 void log_form::Check1_Click() {
+    CatchUp(WordWrap());
     ShowWindow(View(true), WordWrap() ? SW_SHOW : SW_HIDE);
     ShowWindow(View(false), WordWrap() ? SW_HIDE : SW_SHOW);
 }

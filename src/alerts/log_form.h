@@ -34,7 +34,8 @@ public:
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);
     const LogModel& Log() const { return keeper_.Log(); }
-    // Puts the caret of `text` at its end, scrolling the newest entry into view, with the next view update.
+    // Puts the caret of `text` at its end, scrolling the newest entry into view, once `text` has the entry (with
+    // the next update while it shows; when word wrap brings it out otherwise).
     void MoveCaretToEnd();
     void FlushViews();
     // While the automatic save is on, the log also goes to its journal in the log folder (LogKeeper), written
@@ -72,6 +73,8 @@ protected:
 private:
     HWND View(bool wrapped) const;
     void AppendToView(HWND view, const std::wstring& pending);
+    // Brings the view that shows up to the end of the log (and the caret of `text` to its end, when asked).
+    void CatchUp(bool wrapped);
     void ApplyFont(const LOGFONTW& font);
     void ApplyColours(COLORREF text, COLORREF back);
     bool ChooseColour(const wchar_t* title, COLORREF& colour);
@@ -87,7 +90,7 @@ private:
 
     WinLogDisk disk_;
     LogKeeper keeper_;
-    std::size_t shown_ = 0; // how much of the log the views hold
+    std::size_t shown_[2] = {0, 0}; // how much of the log each view holds: `text`, then `Text1`
     bool viewUpdatePending_ = false;
     bool caretToEnd_ = false;
     ui::Font viewFont_;
