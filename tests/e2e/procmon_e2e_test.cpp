@@ -148,7 +148,7 @@ protected:
     void OpenProcessPanel() {
         ASSERT_TRUE(run->BringUpMainWindow());
         test::ClickWindow(GetDlgItem(run->Main(), app::IDC_COMMAND1));
-        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Panel(L"Korimo.pro_form")); }, 3000));
+        ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(run->Panel(L"Korimo.pro_form")); }, 8000));
     }
 
     // Answers "放过" to the question about this program, once it comes.
@@ -156,7 +156,7 @@ protected:
         HWND popup = WaitForQuestion(Question(path));
         ASSERT_TRUE(popup) << "no question about a program the test started";
         test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
-        ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 3000));
+        ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 8000));
     }
 
     void LetEveryQuestionPass(DWORD forMs) {
@@ -267,7 +267,7 @@ TEST_F(ProcessMonitorTest, WithAutomaticMonitoringOffOnlyTheCheckButtonReports) 
     HWND popup = WaitForQuestion(Question(TitledWindowPath()), 5000);
     ASSERT_TRUE(popup);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND1));
-    ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return !Popup(); }, 8000));
 
     TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.Pid()), 0);
     ASSERT_TRUE(program.HasExited(5000));
@@ -370,7 +370,7 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     std::filesystem::remove_all(logs); // earlier tests' runs saved theirs
     OpenProcessPanel();
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
-    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(korimo.Panel(L"Korimo.frm_maker")); }, 8000));
     for (const wchar_t* cls : {L"Korimo.pro_form", L"Korimo.dir_form", L"Korimo.log_form", L"Korimo.frm_maker"}) {
         HWND window = korimo.Panel(cls);
         ASSERT_TRUE(window) << cls;
@@ -528,9 +528,9 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     ASSERT_TRUE(next.BringUpMainWindow());
     HWND autoSave = GetDlgItem(next.Main(), app::IDC_CHECK1_2);
     test::ClickWindow(autoSave);
-    EXPECT_TRUE(test::WaitFor([&] { return !std::filesystem::exists(journal); }, 3000)) << "unticking kept the journal";
+    EXPECT_TRUE(test::WaitFor([&] { return !std::filesystem::exists(journal); }, 8000)) << "unticking kept the journal";
     test::ClickWindow(autoSave);
-    EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(journal); }, 3000)) << "ticking again wrote none";
+    EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(journal); }, 8000)) << "ticking again wrote none";
     PostMessageW(next.Main(), WM_CLOSE, 0, 0);
     HWND box = next.WaitForMessageBox(10000);
     ASSERT_TRUE(box);
@@ -607,7 +607,7 @@ TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
     EXPECT_FALSE(IsWindowVisible(korimo.Main())) << "the main window came up beside the question";
 
     SetForegroundWindow(typing);
-    ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == typing; }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == typing; }, 8000));
     PostMessageW(korimo.Main(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
     ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "Enter on the icon did not bring the question forward";
     test::PressKey(VK_TAB);

@@ -62,7 +62,7 @@ protected:
     HWND OpenLogPanel() {
         test::ClickWindow(MainControl(app::IDC_COMMAND3));
         HWND panel = korimo.Panel(L"Korimo.log_form");
-        EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(panel); }, 3000));
+        EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(panel); }, 8000));
         return panel;
     }
     void ClickCloseMark() { test::LeftClickAt(MainPointFromTwips(korimo.Main(), 9120 + 127, 127)); }
@@ -187,7 +187,7 @@ TEST_F(SettingsTest, WordWrapShowsTheOtherViewWithTheSameText) {
     HWND wrapped = GetDlgItem(panel, alerts::IDC_LOG_TEXT1), plain = GetDlgItem(panel, alerts::IDC_LOG_TEXT);
     EXPECT_TRUE(IsWindowVisible(wrapped));
     test::ClickWindow(GetDlgItem(panel, alerts::IDC_LOG_CHECK1));
-    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(wrapped); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(wrapped); }, 8000));
     EXPECT_TRUE(IsWindowVisible(plain));
     EXPECT_EQ(test::ControlText(plain), test::ControlText(wrapped));
     EXPECT_NE(test::ControlText(plain).find(L"Korimo日志"), std::wstring::npos);
@@ -198,21 +198,21 @@ TEST_F(SettingsTest, StartWithWindowsWritesTheProgramPathAndUntickingEmptiesIt) 
     const std::wstring expected = program.substr(0, program.find_last_of(L'.')) + L".EXE";
     HWND box = MainControl(app::IDC_CHECK1_1);
     test::ClickWindow(box);
-    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue() == expected; }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue() == expected; }, 8000));
     test::ClickWindow(box);
-    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue().empty(); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return test::RunValue().empty(); }, 8000));
 }
 
 TEST_F(SettingsTest, TheFileMonitorPanelShowsItsSwitchesAndTheDetailsBoxHidesTheOptions) {
     test::ClickWindow(MainControl(app::IDC_COMMAND2));
     HWND panel = korimo.Panel(L"Korimo.dir_form");
-    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(panel); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(panel); }, 8000));
     for (int i = 0; i < 25; ++i) EXPECT_TRUE(IsWindowVisible(GetDlgItem(panel, filemon::IDC_DIR_CHECK2_0 + i))) << i;
     EXPECT_EQ(test::WindowText(GetDlgItem(panel, filemon::IDC_DIR_CHECK2_0 + 6)), L"移去可移动存储介质");
     HWND byName = GetDlgItem(panel, filemon::IDC_DIR_OPTION1_0), byPath = GetDlgItem(panel, filemon::IDC_DIR_OPTION1_1);
     EXPECT_TRUE(IsWindowVisible(byName) && IsWindowVisible(byPath));
     test::ClickWindow(GetDlgItem(panel, filemon::IDC_DIR_CHECK1_0));
-    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(byName) && !IsWindowVisible(byPath); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return !IsWindowVisible(byName) && !IsWindowVisible(byPath); }, 8000));
     test::ClickWindow(GetDlgItem(panel, filemon::IDC_DIR_CHECK1_0));
-    EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(byName) && IsWindowVisible(byPath); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(byName) && IsWindowVisible(byPath); }, 8000));
 }

@@ -52,7 +52,7 @@ protected:
 
     void ExpectEndedAndIconGone() {
         EXPECT_TRUE(korimo.HasExited(10000)) << "the process is still running";
-        EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 3000)) << "the tray icon is left behind";
+        EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 8000)) << "the tray icon is left behind";
     }
 
     KorimoProcess korimo;
@@ -172,7 +172,7 @@ TEST_F(ShellTest, PanelButtonsDockOnePanelAtATimeAndCollapseHidesThem) {
     for (size_t i = 0; i < 3; ++i) {
         test::ClickWindow(test::FindChildByText(korimo.Main(), kPanelButtons[i]));
         HWND panel = korimo.Panel(kPanels[i]);
-        ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000)) << "button " << i;
+        ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 8000)) << "button " << i;
         const RECT docked = test::WindowRectOf(panel);
         EXPECT_EQ(docked.left, main.left);
         EXPECT_EQ(docked.top, main.bottom);
@@ -181,7 +181,7 @@ TEST_F(ShellTest, PanelButtonsDockOnePanelAtATimeAndCollapseHidesThem) {
             if (other != i) EXPECT_FALSE(Visible(korimo.Panel(kPanels[other])));
     }
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"收缩"));
-    EXPECT_TRUE(test::WaitFor([&] { return !Visible(korimo.Panel(kPanels[2])); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(korimo.Panel(kPanels[2])); }, 8000));
     for (const wchar_t* panel : kPanels) EXPECT_FALSE(Visible(korimo.Panel(panel)));
     const RECT after = test::WindowRectOf(korimo.Main());
     EXPECT_TRUE(EqualRect(&main, &after)) << "collapsing moved or resized the main window";
@@ -192,12 +192,12 @@ TEST_F(ShellTest, DraggingTheFaceMovesTheWindowAndTheOpenPanelFollows) {
     BringUpMainWindow();
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"进程监视"));
     HWND panel = korimo.Panel(kPanels[0]);
-    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 8000));
 
     const RECT before = test::WindowRectOf(korimo.Main());
     const POINT grip = MainPointFromTwips(korimo.Main(), 4000, 4100); // open face, no control there
     test::DragWithLeftButton(grip, {grip.x - 90, grip.y - 60});
-    ASSERT_TRUE(test::WaitFor([&] { return test::WindowRectOf(korimo.Main()).left != before.left; }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return test::WindowRectOf(korimo.Main()).left != before.left; }, 8000));
     const RECT moved = test::WindowRectOf(korimo.Main());
     EXPECT_EQ(moved.left, before.left - 90);
     EXPECT_EQ(moved.top, before.top - 60);
@@ -220,21 +220,21 @@ TEST_F(ShellTest, CreditLabelOpensTheAboutBoxAndAClickPutsItAway) {
     // The box opens centred, under the pointer: the release of the same click must not put it away.
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
     HWND about = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 8000));
     const RECT rect = test::WindowRectOf(about);
     EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - (rect.right - rect.left) / 2);
 
     test::LeftClickAt({rect.right - 40, rect.top + 60}); // over the decorative shapes
-    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 3000));
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 8000));
     EXPECT_TRUE(Visible(korimo.Main()));
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"Velmora 作品"));
-    EXPECT_TRUE(test::WaitFor([&] { return Visible(about); }, 3000)) << "the box comes back on the next click";
+    EXPECT_TRUE(test::WaitFor([&] { return Visible(about); }, 8000)) << "the box comes back on the next click";
 }
 
 TEST_F(ShellTest, MinimiseMarkHidesTheWindowAndItsPanels) {
     BringUpMainWindow();
     test::ClickWindow(test::FindChildByText(korimo.Main(), L"日志"));
-    ASSERT_TRUE(test::WaitFor([&] { return Visible(korimo.Panel(kPanels[2])); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(korimo.Panel(kPanels[2])); }, 8000));
     test::LeftClickAt(MainPointFromTwips(korimo.Main(), 8760 + 127, 127));
     EXPECT_TRUE(test::WaitFor([&] { return test::TopLevelWindows(korimo.Pid(), true).empty(); }, 5000));
     EXPECT_FALSE(korimo.HasExited());
@@ -273,7 +273,7 @@ TEST_F(ShellTest, IconComesBackWhenTheShellRestarts) {
     data.cbSize = sizeof(data);
     data.hWnd = korimo.Main();
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data)); // what a crashed Explorer leaves: no icon
-    ASSERT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 3000));
+    ASSERT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 8000));
 
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 1; }, 5000)) << "the icon was not added again";
@@ -284,7 +284,7 @@ TEST_F(ShellTest, IconComesBackWhenTheShellRestarts) {
 // button, F6 into the panel and back, F1 and Esc for the about box, Esc into the tray, Alt+F4 to the end.
 TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
     HWND main = korimo.Main();
-    const auto focusIs = [&](HWND want) { return test::WaitFor([&] { return test::KeyboardFocusOf(main) == want; }, 3000); };
+    const auto focusIs = [&](HWND want) { return test::WaitFor([&] { return test::KeyboardFocusOf(main) == want; }, 8000); };
     const auto control = [&](int id) { return GetDlgItem(main, id); };
     PostMessageW(main, ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
     ASSERT_TRUE(test::WaitFor([&] { return Visible(main); }, 5000)) << "Enter on the tray icon did not restore";
@@ -318,18 +318,18 @@ TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
 
     HWND panel = korimo.Panel(kPanels[0]);
     test::PressKey(VK_RETURN);
-    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 3000)) << "Enter did not press 进程监视";
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(panel); }, 8000)) << "Enter did not press 进程监视";
     test::PressKey(VK_F6);
-    EXPECT_TRUE(test::WaitFor([&] { return GetAncestor(test::KeyboardFocusOf(main), GA_ROOT) == panel; }, 3000))
+    EXPECT_TRUE(test::WaitFor([&] { return GetAncestor(test::KeyboardFocusOf(main), GA_ROOT) == panel; }, 8000))
         << "F6 did not reach the panel";
     test::PressKey(VK_F6);
     EXPECT_TRUE(focusIs(control(app::IDC_COMMAND1))) << "F6 did not come back to the main window";
 
     test::PressKey(VK_F1);
     HWND about = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 3000));
+    ASSERT_TRUE(test::WaitFor([&] { return Visible(about = korimo.Panel(L"Korimo.frm_maker")); }, 8000));
     test::PressKey(VK_ESCAPE);
-    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 3000)) << "Esc did not put the about box away";
+    EXPECT_TRUE(test::WaitFor([&] { return !Visible(about); }, 8000)) << "Esc did not put the about box away";
     EXPECT_TRUE(Visible(main));
 
     ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1)));
