@@ -42,14 +42,32 @@ private:
 // elevated program, another user's), true where it allows it or says nothing of rights.
 bool MayEnd(std::uint32_t pid);
 
-// Closes the process asked about (held since the question: `asked`) and the other running instances of its
-// executable file, by their process ids (PlanClose), through the batch file run by the system's own cmd.exe
-// without a console window (a console of our own would be reported as a started program). Tells the user (in a
-// message box owned by `owner`) when the process could not be held, when it has already ended, when the
-// desktop shell was spared, and when the file cannot be written or run. Once the batch runs: the processes of
-// its line, each held, for the caller to watch until they end.
-std::optional<std::vector<ClosingProcess>> CloseByImageName(HWND owner, const std::wstring& appFolder,
-                                                            const CloseOrder& order,
-                                                            std::unique_ptr<ProcessHold> asked);
+// A batch file held from its writing until the cmd.exe that runs it has ended: opened without write or delete
+// sharing, so no program that may write the data folder can swap it for another between Korimo's writing and
+// cmd.exe's reading (an elevated Korimo would run the swapped file with its own rights). Let go when it goes.
+struct BatchRun {
+    ui::Handle file;
+    ui::Handle cmd;
+    bool Ended() const { return !cmd.Valid() || WaitForSingleObject(cmd.Get(), 0) == WAIT_OBJECT_0; }
+};
+
+// What an answer set going: the processes to watch until they end, how, the batch to hold while it runs (none
+// where the window was asked), and what the log is told (the close of a shared host; empty otherwise).
+struct CloseOutcome {
+    std::vector<ClosingProcess> closing;
+    CloseKind kind = CloseKind::Polite;
+    std::unique_ptr<BatchRun> batch;
+    std::wstring logEntry;
+};
+
+// Closes the process asked about (held since the question: `asked`) and, unless it is a shared host or is asked
+// through its window, the other running instances of its executable file (PlanClose). By process ids through
+// the batch file run by the system's own cmd.exe without a console window (a console of our own would be
+// reported as a started program); a Store app's "关闭" and a console program's through WM_CLOSE to the window
+// reported. Tells the user (in a message box owned by `owner`) when the process could not be held, when it is
+// the frame host of every Store app, when it has already ended, when the desktop shell was spared, and when the
+// file cannot be written, held or run or the window asked. Otherwise: what was set going.
+std::optional<CloseOutcome> CloseByImageName(HWND owner, const std::wstring& appFolder, CloseOrder order,
+                                             std::unique_ptr<ProcessHold> asked);
 
 } // namespace korimo::procmon

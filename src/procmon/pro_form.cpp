@@ -42,7 +42,8 @@ std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls
 void pro_form::OnUnload(ui::UnloadMode) {
     KillTimer(Hwnd(), kProTimer);
     KillTimer(Hwnd(), kCloseTimer);
-    closes_.Clear(); // Korimo is closing: no process stays held
+    closes_.Clear(); // Korimo is closing: no process and no batch stays held
+    batches_.clear();
 }
 
 bool pro_form::Ticked(int id) const { return Button_GetCheck(Control(id)) != BST_UNCHECKED; }
@@ -143,10 +144,11 @@ void pro_form::RunCheck() {
 
 // The close is watched from the timer, so the check, the file monitor and later questions go on meanwhile.
 void pro_form::CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) {
-    std::optional<std::vector<ClosingProcess>> closing =
-        procmon::CloseByImageName(Hwnd(), dataFolder_, order, std::move(hold));
-    if (!closing) return;
-    closes_.Watch(std::move(*closing), order.forced, GetTickCount64());
+    std::optional<CloseOutcome> outcome = procmon::CloseByImageName(Hwnd(), dataFolder_, order, std::move(hold));
+    if (!outcome) return;
+    if (!outcome->logEntry.empty()) host_.Log(outcome->logEntry);
+    closes_.Watch(std::move(outcome->closing), outcome->kind, GetTickCount64());
+    if (outcome->batch) batches_.push_back(std::move(outcome->batch));
     SetTimer(Hwnd(), kCloseTimer, kCloseTimerMs, nullptr);
 }
 
@@ -154,7 +156,8 @@ void pro_form::closeTimer_Timer() {
     for (const CloseFailure& failure : closes_.Poll(GetTickCount64(), MayEnd))
         Tell({L"关闭失败", CloseFailedNotice(failure.path, failure.pid, failure.reason),
               CloseFailedLogEntry(failure.path, failure.pid, failure.reason)});
-    if (closes_.Empty()) KillTimer(Hwnd(), kCloseTimer);
+    std::erase_if(batches_, [](const std::unique_ptr<BatchRun>& batch) { return batch->Ended(); });
+    if (closes_.Empty() && batches_.empty()) KillTimer(Hwnd(), kCloseTimer);
 }
 
 void pro_form::prodo_Click() { RunCheck(); }

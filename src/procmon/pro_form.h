@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "alerts/panel_host.h"
+#include "procmon/close_by_image_win.h"
 #include "procmon/process_check.h"
 #include "ui/panel_window.h"
 
@@ -49,12 +50,14 @@ private:
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
     void proTimer_Timer();
-    void closeTimer_Timer(); // the closes under way: a process still running at its close's deadline is told
+    void closeTimer_Timer(); // the closes under way: a process still running at its close's deadline is told; a
+                             // batch whose cmd.exe has ended is let go
 
     alerts::PanelHost& host_;
     std::wstring dataFolder_;
     ProcessCheck check_;
     CloseWatch closes_;
+    std::vector<std::unique_ptr<BatchRun>> batches_; // each held until the cmd.exe that runs it has ended
     std::vector<WindowEntry> shownList_;   // what the list box and proText1 show
     std::vector<WindowEntry> shownBefore_; // what proText0 shows: the list before
     unsigned periodMs_ = 0;

@@ -98,7 +98,8 @@ std::optional<CloseRequest> ProcessCheck::Answered(Started started, Answer answe
     if (answer != Answer::Close && answer != Answer::ForceClose) return std::nullopt;
     const ProcessInfo& info = started.process;
     const bool held = started.hold && started.hold->Held();
-    return CloseRequest{{ImageName(info.path), info.path, info.pid, info.started, answer == Answer::ForceClose, held},
+    return CloseRequest{{ImageName(info.path), info.path, info.pid, info.started, answer == Answer::ForceClose, held,
+                         started.entry.window, info.frame},
                         std::move(started.hold)};
 }
 

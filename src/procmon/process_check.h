@@ -34,6 +34,7 @@ struct ProcessInfo {
     std::wstring path;         // "SYSTEM" where it cannot be read
     std::uint64_t started = 0; // the process's creation time, 0 where it cannot be read: tells a reused id
     bool korimo = false;       // a process of Korimo's own program file (a second copy refusing to start)
+    Frame frame = Frame::Own;  // a Store app's frame names the app inside it, not the frame host
 };
 
 struct CheckSettings {

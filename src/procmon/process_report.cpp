@@ -41,6 +41,12 @@ std::wstring CloseFailedLogEntry(std::wstring_view path, std::uint32_t pid, std:
     return L"【关闭失败】\r\n" + CloseFailedNotice(path, pid, reason) + L"\r\n";
 }
 
+std::wstring SharedHostLogEntry(std::wstring_view path, std::uint32_t pid) {
+    return L"【关闭宿主进程】\r\n路径：" + OneLine(path) + L"\r\nPID：" + std::to_wstring(pid) +
+           L"\r\n说明：它是 Windows 的共享宿主程序，它的每个进程都在为别的程序工作：只关闭了所问的这一个进程，"
+           L"没有关闭同一文件的其他进程。\r\n";
+}
+
 std::wstring ImageName(std::wstring_view path) {
     const auto slash = path.find_last_of(L'\\');
     return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));

@@ -18,6 +18,8 @@ std::wstring StartedQuestion(std::wstring_view path);
 // A process that still runs after the user asked to close it: the notice titled "关闭失败" and the log entry.
 std::wstring CloseFailedNotice(std::wstring_view path, std::uint32_t pid, std::wstring_view reason);
 std::wstring CloseFailedLogEntry(std::wstring_view path, std::uint32_t pid, std::wstring_view reason);
+// A close of a shared host of the system: only the process asked about is closed, and the log says why.
+std::wstring SharedHostLogEntry(std::wstring_view path, std::uint32_t pid);
 
 // The path of a process whose file cannot be read, and of the windows whose process is unknown.
 inline constexpr wchar_t kUnknownPath[] = L"SYSTEM";

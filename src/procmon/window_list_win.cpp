@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "procmon/process_report.h"
+#include "procmon/program_file.h"
 #include "ui/handle.h"
 #include "ui/window.h"
 
@@ -104,13 +105,70 @@ std::vector<WindowEntry> GetOpenWindowNames() {
     return windows;
 }
 
-ProcessInfo LookUpWindow(HWND window) {
-    const DWORD processId = OwnerOf(window);
+namespace {
+ProcessInfo LookUpProcess(DWORD processId) {
     if (!processId) return {0, kUnknownPath};
     ProcessInfo info{processId, GetProcessPathByProcessID(processId), StartTimeIfRunning(processId).value_or(0)};
     static const std::wstring ownPath = ui::ModulePath();
     info.korimo = info.path != kUnknownPath && SamePath(info.path, ownPath);
     return info;
+}
+} // namespace
+
+ProcessInfo LookUpWindow(HWND window) {
+    ProcessInfo info = LookUpProcess(OwnerOf(window));
+    if (!IsSystemProgram(info.path, kFrameHostImage, SystemFolder(), SamePath)) return info;
+    HWND app = StoreAppWindow(window);
+    if (!app) {
+        info.frame = Frame::HostAlone;
+        return info;
+    }
+    ProcessInfo inside = LookUpProcess(OwnerOf(app));
+    inside.frame = Frame::StoreApp;
+    return inside;
+}
+
+HWND StoreAppWindow(HWND frame) {
+    struct Search {
+        DWORD frameOwner;
+        HWND found = nullptr;
+    } search{OwnerOf(frame)};
+    if (!search.frameOwner) return nullptr;
+    EnumChildWindows(
+        frame,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(param);
+            wchar_t cls[64]{};
+            GetClassNameW(child, cls, 64);
+            const DWORD owner = OwnerOf(child);
+            if (std::wstring_view(cls) != kStoreAppWindowClass || !owner || owner == search.frameOwner) return TRUE;
+            search.found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+const std::wstring& SystemFolder() {
+    static const std::wstring folder = [] {
+        wchar_t path[MAX_PATH]{};
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        std::wstring text = length && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+        if (text.ends_with(L'\\')) text.pop_back();
+        return text;
+    }();
+    return folder;
+}
+
+bool IsConsoleProgram(const std::wstring& path) {
+    ui::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    std::vector<std::uint8_t> head(kProgramHeadBytes);
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return false;
+    head.resize(read);
+    return PeSubsystem(head) == kConsoleSubsystem;
 }
 
 std::wstring GetProcessPathByProcessID(DWORD processId) {

@@ -18,8 +18,19 @@ namespace korimo::procmon {
 std::vector<WindowEntry> GetOpenWindowNames();
 
 // The process of a window: its id, the path of its executable ("SYSTEM" where it cannot be read), its creation
-// time, and whether it runs Korimo's own program file.
+// time, and whether it runs Korimo's own program file. A frame of the app frame host names the Store app inside
+// it (Frame::StoreApp), or the frame host itself while no app is in it (Frame::HostAlone).
 ProcessInfo LookUpWindow(HWND window);
+
+// The Store app's window inside a frame of the app frame host: its first child of the Store apps' window class
+// that another process owns; null when there is none.
+HWND StoreAppWindow(HWND frame);
+
+// The system folder (C:\Windows\System32), without a final backslash; empty where the system names none.
+const std::wstring& SystemFolder();
+
+// Whether the program file is a console program (its PE header names the console subsystem).
+bool IsConsoleProgram(const std::wstring& path);
 
 // The path of a process's executable: first with query and read access and its module list, then with the
 // limited query right (enough for elevated programs of the same user); "SYSTEM" where neither works.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <set>
 
 #include "../support/desktop.h"
@@ -34,8 +35,9 @@ public:
     TitledProgram(const std::wstring& path, std::wstring title, int count = 0, const std::wstring& mode = L"") {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        std::wstring commandLine = L"\"" + path + L"\" \"" + title + L"\"" + (count ? L" " + std::to_wstring(count) : L"");
-        if (!mode.empty()) commandLine += L" " + std::to_wstring(count) + L" " + mode;
+        std::wstring commandLine = L"\"" + path + L"\" \"" + title + L"\"";
+        if (count || !mode.empty()) commandLine += L" " + std::to_wstring(count);
+        if (!mode.empty()) commandLine += L" " + mode;
         const bool console = mode == L"console";
         if (console) commandLine = L"cmd.exe /k", startup.lpTitle = title.data();
         started_ = CreateProcessW(console ? nullptr : path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
@@ -360,6 +362,75 @@ TEST_F(ProcessMonitorTest, ANamesakeOfKorimoClosesByItsIdAPlantedTaskkillNeverRu
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ProgramFolder()) / L"planted.txt"));
     for (const wchar_t* planted : {L"taskkill.bat", L"taskkill.cmd"})
         std::filesystem::remove(std::filesystem::path(ProgramFolder()) / planted);
+}
+
+// A Store app's titled window is a frame of the app frame host, with the app's own window inside it (both shapes
+// here are test programs, the frame host planted in the system folder). Korimo asks about the app, and "关闭"
+// closes that app alone: the frame host and its other frame live on. A frame with no app in it is asked about
+// under the frame host's path, and no answer closes it, since that would close every Store app.
+TEST_F(ProcessMonitorTest, AStoreAppIsAskedAboutAsItselfAndClosedAloneAndItsFrameHostNever) {
+    wchar_t system[MAX_PATH]{};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring hostPath = std::wstring(system) + L"\\ApplicationFrameHost.exe";
+    std::filesystem::copy_file(TitledWindowPath(), hostPath, std::filesystem::copy_options::overwrite_existing);
+    OpenProcessPanel();
+    test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_0)); // one check, on "检验", once both shapes stand
+    TitledProgram host(hostPath, L"商店应用框架", 2, L"frame");
+    HWND frames[2]{};
+    ASSERT_TRUE(test::WaitFor([&] {
+        return (frames[0] = FindWindowW(nullptr, L"商店应用框架 1")) && (frames[1] = FindWindowW(nullptr, L"商店应用框架 2"));
+    }, 8000));
+    TitledProgram app(TitledWindowPath(), L"商店应用框架 1", 0, L"app");
+    const auto appInFrame = [&] {
+        const auto children = test::ChildWindows(frames[0]);
+        return std::any_of(children.begin(), children.end(), [&](HWND c) { return test::ProcessOf(c) == app.Pid(); });
+    };
+    ASSERT_TRUE(test::WaitFor(appInFrame, 8000));
+    test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
+    std::wstring told;
+    std::set<std::wstring> asked;
+    for (int n = 0; n < 2; ++n) {
+        HWND popup = nullptr;
+        std::wstring question;
+        ASSERT_TRUE(test::WaitFor([&] {
+            popup = Popup();
+            question = popup ? test::ControlText(GetDlgItem(popup, alerts::IDC_OUT_MSGLABEL)) : L"";
+            return popup && !asked.count(question);
+        }, 8000));
+        asked.insert(question);
+        const bool aboutHost = question == Question(hostPath);
+        test::ClickWindow(GetDlgItem(popup, aboutHost ? alerts::IDC_OUT_COMMAND3 : alerts::IDC_OUT_COMMAND2));
+        if (!aboutHost) continue;
+        HWND box = korimo.WaitForMessageBox(8000);
+        ASSERT_TRUE(box) << "the user was not told why the frame host stays";
+        told = test::ControlText(GetDlgItem(box, 0xFFFF));
+        test::ClickWindow(GetDlgItem(box, IDOK));
+    }
+    EXPECT_EQ(asked, (std::set{Question(hostPath), Question(TitledWindowPath())})) << "not asked about the app";
+    EXPECT_NE(told.find(L"应用框架宿主程序"), std::wstring::npos);
+    EXPECT_TRUE(app.HasExited(15000)) << "the Store app was not closed";
+    const std::wstring entry = L"【开启进程】\r\n标题：商店应用框架 1\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
+                               std::to_wstring(app.Pid()) + L"\r\n";
+    EXPECT_NE(LogText(entry).find(entry), std::wstring::npos);
+    EXPECT_FALSE(host.HasExited(1000)) << "the frame host was closed";
+    EXPECT_TRUE(IsWindow(frames[1])) << "another Store app's frame went";
+    EXPECT_FALSE(std::filesystem::exists(Batch())) << "a batch was run";
+}
+
+// The batch cannot be swapped between Korimo's writing and cmd.exe's reading: a Windows program that rewrites it
+// the moment it can open it for writing gets it only once cmd.exe is done with it, and its batch never runs.
+TEST_F(ProcessMonitorTest, ABatchRewrittenTheMomentItAppearsNeverRuns) {
+    const std::filesystem::path ran = std::filesystem::path(ProgramFolder()) / L"swapped.txt";
+    std::filesystem::remove(ran);
+    TitledProgram swapper(TitledWindowPath(), Batch().wstring(), 0, L"swap");
+    TitledProgram program(TitledWindowPath(), L"测试窗口-换");
+    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    EXPECT_TRUE(program.HasExited(15000)) << "Korimo's own batch did not run";
+    EXPECT_TRUE(test::WaitFor([&] { return ReadBytes(Batch()) == "echo swapped> swapped.txt\r\n"; }, 10000))
+        << "the swapper never got the file, so its failure to swap proves nothing";
+    EXPECT_FALSE(std::filesystem::exists(ran)) << "the swapped batch ran";
 }
 
 // Only the program's own close ends anything: WM_CLOSE from outside hides a panel or the about box and the pop-up

@@ -8,6 +8,7 @@
 #include "procmon/period.h"
 #include "procmon/process_check.h"
 #include "procmon/process_report.h"
+#include "procmon/program_file.h"
 
 using namespace korimo::procmon;
 
@@ -107,6 +108,7 @@ TEST_F(ProcessCheckTest, BaselineAndAnUnchangedDesktopReportNothingAndLookNothin
 TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     desktop.Open(L"记事本 - 无标题", 3, L"C:\\程序\\notepad.exe", 40);
     desktop.processes[3].started = 777;
+    desktop.processes[3].frame = Frame::StoreApp; // as a Store app inside its frame would be
     desktop.answers = {Answer::Close};
     ASSERT_TRUE(Check(check, desktop));
     ASSERT_EQ(desktop.reports.size(), 1u);
@@ -120,6 +122,7 @@ TEST_F(ProcessCheckTest, ANewWindowIsReportedWithItsOwnProcessAndAsked) {
     EXPECT_EQ(desktop.orders[0].path, L"C:\\程序\\notepad.exe");
     EXPECT_EQ(desktop.orders[0].pid, 40u);
     EXPECT_EQ(desktop.orders[0].started, 777u);
+    EXPECT_TRUE(desktop.orders[0].window == 3u && desktop.orders[0].frame == Frame::StoreApp) << "not its window";
 }
 
 TEST_F(ProcessCheckTest, TitlesCountAsPresentOnlyWhenEqualNotWhenContained) {
@@ -244,20 +247,22 @@ TEST(ProcessReport, ImageNameIsThePartAfterTheLastBackslash) {
     EXPECT_EQ(ImageName(L"C:\\程序\\我的 程序.exe"), L"我的 程序.exe");
 }
 
+bool SamePathIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+const std::wstring kSystem = L"C:\\Windows\\System32";
+
 // Closing hits the process asked about and the other instances of its own executable file, by id: never a
 // namesake from another folder, a process that took over a reused id, Korimo itself or the desktop shell.
 TEST(ClosePlan, TheAskedProcessAndItsOwnInstancesNeverANamesakeAReusedIdKorimoOrTheShell) {
-    const auto samePath = [](std::wstring_view a, std::wstring_view b) { // letter case does not count
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
-    };
     const std::wstring app = L"C:\\apps\\notepad.exe";
     const CloseOrder order{L"notepad.exe", app, 40, 1000, false, true};
     std::vector<RunningProcess> running = {
         {4, L"C:\\windows\\explorer.exe", 5}, {30, L"C:\\Apps\\NOTEPAD.EXE", 900}, {40, app, 1000},
         {50, L"D:\\other\\notepad.exe", 1100}, {99, app, 1300}, {7, L"SYSTEM", 0}, {8, L"SYSTEM", 0},
     };
-    const auto plan = [&](const CloseOrder& o) { return PlanClose(o, running, {4}, 99, samePath); };
+    const auto plan = [&](const CloseOrder& o) { return PlanClose(o, running, {4}, 99, kSystem, SamePathIgnoringCase); };
     ClosePlan p = plan(order);
     EXPECT_EQ(p.pids, (std::vector<std::uint32_t>{40, 30})) << "the asked process first, then its instances";
     EXPECT_FALSE(p.shellSpared);
@@ -295,10 +300,10 @@ TEST(CloseWatch, AProcessStillRunningAtItsDeadlineIsAFailureWithItsReason) {
     std::vector<ClosingProcess> polite;
     polite.push_back(closing(0));
     polite.push_back(closing(1));
-    watch.Watch(std::move(polite), false, 1000);
+    watch.Watch(std::move(polite), CloseKind::Polite, 1000);
     std::vector<ClosingProcess> forced;
     forced.push_back(closing(2));
-    watch.Watch(std::move(forced), true, 2000);
+    watch.Watch(std::move(forced), CloseKind::Forced, 2000);
     const auto mayEnd = [](std::uint32_t pid) { return pid != 2; }; // the system refuses Korimo process 2
     ended[0] = true;
     EXPECT_TRUE(watch.Poll(6999, mayEnd).empty());
@@ -306,7 +311,7 @@ TEST(CloseWatch, AProcessStillRunningAtItsDeadlineIsAFailureWithItsReason) {
     const std::vector<CloseFailure> refused = watch.Poll(7000, mayEnd);
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0].pid, 2u);
-    EXPECT_EQ(refused[0].reason, CloseFailureReason(true, false));
+    EXPECT_EQ(refused[0].reason, CloseFailureReason(CloseKind::Forced, false));
     EXPECT_NE(refused[0].reason.find(L"以管理员身份运行 Korimo"), std::wstring::npos);
     EXPECT_TRUE(watch.Poll(15999, mayEnd).empty());
     const std::vector<CloseFailure> unanswered = watch.Poll(16000, mayEnd);
@@ -314,9 +319,87 @@ TEST(CloseWatch, AProcessStillRunningAtItsDeadlineIsAFailureWithItsReason) {
     EXPECT_EQ(CloseFailedLogEntry(unanswered[0].path, unanswered[0].pid, unanswered[0].reason),
               L"【关闭失败】\r\n路径：C:\\x\\p1.exe\r\nPID：1\r\n原因：它在 15 秒内没有响应关闭请求（"
               L"它可能正在询问是否保存，或不理会关闭请求），可以用“强制关闭”结束它。\r\n");
-    EXPECT_EQ(CloseFailureReason(true, true), L"强制结束它没有成功，它仍在运行。");
+    EXPECT_EQ(CloseFailureReason(CloseKind::Forced, true), L"强制结束它没有成功，它仍在运行。");
+    const std::wstring console = CloseFailureReason(CloseKind::Console, true); // it asks nobody whether to save
+    EXPECT_TRUE(console.find(L"控制台程序") != console.npos && console.find(L"保存") == console.npos);
     EXPECT_TRUE(watch.Empty());
     EXPECT_EQ(FakeHold::live, 0) << "a hold outlived its close";
+}
+
+// A shared host of the system folder is closed alone: its other processes serve other programs. A Store app or
+// a console program asked to close goes through its window, alone; the frame host with no app is never closed.
+TEST(ClosePlan, SharedHostsAndProgramsAskedThroughTheirWindowAloneAndTheLoneFrameHostNever) {
+    for (const wchar_t* host : {L"ApplicationFrameHost.exe", L"conhost.exe", L"OpenConsole.exe", L"dllhost.exe",
+                                L"RuntimeBroker.exe", L"svchost.exe", L"sihost.exe", L"taskhostw.exe"})
+        EXPECT_TRUE(IsSharedHost(L"c:\\windows\\SYSTEM32\\" + std::wstring(host), kSystem + L"\\", SamePathIgnoringCase))
+            << host;
+    EXPECT_FALSE(IsSharedHost(L"C:\\Tools\\svchost.exe", kSystem, SamePathIgnoringCase)) << "a namesake elsewhere";
+    EXPECT_FALSE(IsSharedHost(kSystem + L"\\notepad.exe", kSystem, SamePathIgnoringCase));
+    EXPECT_FALSE(IsSharedHost(L"SYSTEM", kSystem, SamePathIgnoringCase));
+
+    const std::wstring svchost = kSystem + L"\\svchost.exe", app = L"C:\\Program Files\\WindowsApps\\Calc.exe";
+    const std::vector<RunningProcess> running = {{10, svchost, 1}, {11, svchost, 2}, {20, app, 3}, {21, app, 4}};
+    const auto plan = [&](CloseOrder order) {
+        order.held = true;
+        return PlanClose(order, running, {}, 99, kSystem, SamePathIgnoringCase);
+    };
+    const ClosePlan host = plan({L"svchost.exe", svchost, 10, 1, true});
+    EXPECT_EQ(host.pids, std::vector<std::uint32_t>{10});
+    EXPECT_TRUE(host.sharedHost);
+    EXPECT_EQ(SharedHostLogEntry(svchost, 10).substr(0, 8), L"【关闭宿主进程】") << "the log is not told";
+
+    CloseOrder storeApp{L"Calc.exe", app, 20, 3, false, true, 5, Frame::StoreApp};
+    EXPECT_EQ(RoadOf(storeApp), CloseRoad::CloseWindow);
+    EXPECT_EQ(plan(storeApp).pids, std::vector<std::uint32_t>{20}) << "instances owning no window were asked";
+    storeApp.forced = true;
+    EXPECT_EQ(RoadOf(storeApp), CloseRoad::Taskkill);
+    EXPECT_EQ(plan(storeApp).pids, (std::vector<std::uint32_t>{20, 21}));
+
+    CloseOrder console{L"Calc.exe", app, 21, 4, false, true, 6, Frame::Own, true};
+    EXPECT_EQ(KindOf(console), CloseKind::Console);
+    EXPECT_EQ(plan(console).pids, std::vector<std::uint32_t>{21});
+    console.forced = true;
+    EXPECT_EQ(KindOf(console), CloseKind::Forced);
+    EXPECT_EQ(plan(console).pids, (std::vector<std::uint32_t>{21, 20}));
+
+    for (const bool forced : {false, true}) {
+        const CloseOrder lone{kFrameHostImage, kSystem + L"\\" + kFrameHostImage, 10, 1, forced, true, 7, Frame::HostAlone};
+        EXPECT_EQ(RoadOf(lone), CloseRoad::Refused);
+        EXPECT_TRUE(plan(lone).pids.empty()) << "the frame host of every Store app was closed";
+    }
+}
+
+// The subsystem field of a PE header, in 32- and 64-bit files; anything else, cut short or pointing outside the
+// bytes, names none.
+TEST(ProgramFile, TheSubsystemIsReadFromThePeHeaderAndNothingElseIsTakenForOne) {
+    const auto pe = [](std::uint16_t magic, std::uint16_t subsystem, std::uint32_t at = 0x80) {
+        std::vector<std::uint8_t> bytes(at + 24 + 240);
+        const auto put = [&](std::size_t offset, std::uint32_t value, int size) {
+            for (int i = 0; i < size; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        };
+        put(0, 'M' | 'Z' << 8, 2);
+        put(0x3C, at, 4);
+        put(at, 0x4550, 4);
+        put(at + 4 + 16, 240, 2);
+        put(at + 24, magic, 2);
+        put(at + 24 + 68, subsystem, 2);
+        return bytes;
+    };
+    EXPECT_EQ(PeSubsystem(pe(0x20B, kConsoleSubsystem)), kConsoleSubsystem);
+    EXPECT_EQ(PeSubsystem(pe(0x10B, 2, 0x400)), 2);
+    auto bytes = pe(0x20B, 3);
+    EXPECT_FALSE(PeSubsystem(std::span(bytes).first(0x80 + 24 + 69))) << "read past the end";
+    bytes[0x3C + 3] = 0xFF; // the header's place far beyond the bytes
+    EXPECT_FALSE(PeSubsystem(bytes));
+    EXPECT_FALSE(PeSubsystem(pe(0x107, 3))) << "an unknown optional header";
+    bytes = pe(0x20B, 3);
+    bytes[0x80] = 'N';
+    EXPECT_FALSE(PeSubsystem(bytes)) << "no PE signature";
+    bytes = pe(0x20B, 3);
+    bytes[0x80 + 4 + 16] = 60; // an optional header too short for the field
+    EXPECT_FALSE(PeSubsystem(bytes));
+    const std::vector<std::uint8_t> text(400, 'M');
+    EXPECT_FALSE(PeSubsystem(text));
 }
 
 TEST(TaskkillLine, TheSystemsOwnTaskkillByProcessIds) {

@@ -65,6 +65,8 @@ struct Started {
 
 // The process monitor's test program (tests/e2e/titled_window.cpp): a title, a count of windows, a mode.
 std::wstring TitledWindowPath() { return test::WindowsPath(L"" KORIMO_TITLED_WINDOW); }
+// The same program built as a console program.
+std::wstring TitledConsolePath() { return test::WindowsPath(L"" KORIMO_TITLED_CONSOLE); }
 
 // A copy of Wine's notepad under a Chinese name in a Chinese folder, started: a program with a window.
 struct ChineseNotepad {
@@ -261,31 +263,38 @@ TEST(CloseByImageName, AHeldProcessThatEndsKeepsItsIdAndNothingIsClosed) {
 }
 
 // A program that ignores the request to close still runs when its close's time is up: that is a failure, with
-// the reason that fits (here the system is made to refuse Korimo the right to end it), and once it is told no
-// hold is left.
+// the reason that fits (here the system is made to refuse Korimo the right to end the window program), and once it
+// is told no hold is left. A console program is asked through the window it was reported for, since taskkill can
+// only end it by force, and is told as one that did not go with its console.
 TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOutlivesIt) {
-    Started stubborn(TitledWindowPath(), L"不走窗口 0 ignore-close");
-    std::vector<HWND> windows;
-    const auto shown = [&] { return !(windows = test::TopLevelWindows(stubborn.info.dwProcessId, true)).empty(); };
-    ASSERT_TRUE(test::WaitFor(shown, 5000));
-    const procmon::CloseOrder order = OrderFor(stubborn.info.dwProcessId, false);
-    const std::wstring folder = FreshFolder(L"korimo-stubborn").wstring() + L"\\";
-    auto closing = procmon::CloseByImageName(nullptr, folder, order, HoldOf(order));
-    ASSERT_TRUE(closing && closing->size() == 1u);
-    procmon::CloseWatch watch;
-    const std::uint64_t start = GetTickCount64();
-    watch.Watch(std::move(*closing), false, start);
-    EXPECT_EQ(procmon::HeldProcess::Live(), 1u);
-    ASSERT_TRUE(test::WaitFor([&] { return GetPropW(windows[0], L"Korimo.CloseIgnored") != nullptr; }, 10000))
-        << "taskkill's request to close never came";
-    EXPECT_TRUE(procmon::MayEnd(order.pid)) << "the system lets a program end its own child";
-    const auto failures = watch.Poll(start + procmon::kCloseWaitMs, [](std::uint32_t) { return false; });
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].pid, order.pid);
-    EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(false, false));
-    EXPECT_TRUE(watch.Empty());
-    EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
-    EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
+    for (const bool console : {false, true}) {
+        SCOPED_TRACE(console ? "console program" : "window program");
+        Started stubborn(console ? TitledConsolePath() : TitledWindowPath(), L"不走窗口 0 ignore-close");
+        std::vector<HWND> windows;
+        const auto shown = [&] { return !(windows = test::TopLevelWindows(stubborn.info.dwProcessId, true)).empty(); };
+        ASSERT_TRUE(test::WaitFor(shown, 5000));
+        procmon::CloseOrder order = OrderFor(stubborn.info.dwProcessId, false);
+        order.window = reinterpret_cast<std::uintptr_t>(windows[0]);
+        const std::filesystem::path folder = FreshFolder(L"korimo-stubborn");
+        auto outcome = procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order));
+        ASSERT_TRUE(outcome && outcome->closing.size() == 1u);
+        EXPECT_EQ(outcome->kind, console ? procmon::CloseKind::Console : procmon::CloseKind::Polite);
+        EXPECT_EQ(std::filesystem::exists(folder / L"tasklill.bat"), !console) << "asked through the wrong road";
+        procmon::CloseWatch watch;
+        const std::uint64_t start = GetTickCount64();
+        watch.Watch(std::move(outcome->closing), outcome->kind, start);
+        EXPECT_EQ(procmon::HeldProcess::Live(), 1u);
+        ASSERT_TRUE(test::WaitFor([&] { return GetPropW(windows[0], L"Korimo.CloseIgnored") != nullptr; }, 10000))
+            << "the request to close never came";
+        EXPECT_TRUE(procmon::MayEnd(order.pid)) << "the system lets a program end its own child";
+        const auto failures = watch.Poll(start + procmon::kCloseWaitMs, [&](std::uint32_t) { return console; });
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].pid, order.pid);
+        EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(outcome->kind, console));
+        EXPECT_TRUE(watch.Empty());
+        EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
+        EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
+    }
 }
 
 TEST(ProcessPanel, ThePeriodFollowsTheBoxAndStaysWithinWhatATimerTakes) {
