@@ -55,9 +55,25 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
 bool frmmain::TrayNoticesOn() const { return Button_GetCheck(Control(IDC_CHECK1_0)) == BST_CHECKED; }
 
 void frmmain::Image2_Click() {
-    if (IsVisible()) ShowWindow(Hwnd(), SW_MINIMIZE); // the size step hides the minimised window
     Command4_Click();
+    if (!tray_.IsAdded()) { // no tray to go to yet (a start before the shell's): the window stays within reach
+        waitingForTray_ = true;
+        if (!IsVisible()) ShowCentred(false);
+        return;
+    }
+    waitingForTray_ = false;
+    if (IsVisible()) ShowWindow(Hwnd(), SW_MINIMIZE); // the size step hides the minimised window
     tray_.ShowTrayNotice(kNoticeTitle, kMinimisedNotice, NIIF_INFO, L"", nullptr);
+}
+
+// The icon is there at last: a window shown only because there was no tray goes to it, as at start, unless the
+// user has taken it up meanwhile.
+void frmmain::TrayArrived() {
+    if (std::exchange(waitingForTray_, false) && IsVisible() && GetForegroundWindow() != Hwnd()) Image2_Click();
+}
+
+void frmmain::AddTray_Timer() {
+    if (tray_.RetryAdd()) TrayArrived();
 }
 
 void frmmain::Command4_Click() {
@@ -101,12 +117,16 @@ void frmmain::OnDisplayChanged() {
     DockPanels();
 }
 
-void frmmain::RestoreFromTray(bool keyboardCues) {
-    ShowWindow(Hwnd(), SW_SHOWNORMAL);
+void frmmain::ShowCentred(bool activate) {
+    ShowWindow(Hwnd(), activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
     const ui::PixelRect own = ScreenRect();
     const ui::PixelPoint origin =
         ui::CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), own.width, own.height);
     MoveTo(origin.x, origin.y);
+}
+
+void frmmain::RestoreFromTray(bool keyboardCues) {
+    ShowCentred(true);
     SetForegroundWindow(Hwnd());
     if (keyboardCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     FocusFirstControl();
@@ -236,6 +256,7 @@ std::span<const ui::CommandBinding> frmmain::Commands() const {
 
 std::span<const ui::TimerBinding> frmmain::Timers() const {
     static constexpr ui::TimerBinding kTimers[]{ui::Every<&frmmain::NoticeTimer_Timer>(TrayIcon::kNoticeTimer),
+                                                ui::Every<&frmmain::AddTray_Timer>(TrayIcon::kAddTimer),
                                                 ui::Every<&frmmain::AskedAction_Timer>(ui::kAskedActionTimer)};
     return kTimers;
 }
@@ -255,7 +276,7 @@ void frmmain::AutoSave_Click() { host_.AutoSaveSwitched(AutoSaveLogOn()); }
 void frmmain::Image1_Click() { host_.CloseProgram(CloseReason::CloseImage); }
 
 void frmmain::OnSize(WPARAM state) {
-    if (state == SIZE_MINIMIZED) ShowWindow(Hwnd(), SW_HIDE);
+    if (state == SIZE_MINIMIZED && tray_.IsAdded()) ShowWindow(Hwnd(), SW_HIDE);
 }
 
 const ui::ControlSpec* frmmain::ImageAt(int x, int y) const {
@@ -308,7 +329,7 @@ COLORREF frmmain::ControlTextColour(HWND control) const {
 
 LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == taskbarCreated_ && msg != 0) {
-        tray_.Restore();
+        if (tray_.Restore()) TrayArrived();
         return 0;
     }
     switch (msg) {

@@ -59,7 +59,9 @@ public:
     // Writes `PgmFP` as the Run value `PgmLbl` when that program file exists; an empty `PgmFP` empties the value.
     bool MakePgmStartWithWin(const std::wstring& PgmLbl, const std::wstring& PgmFP);
 
-    void Image2_Click(); // minimise to the tray
+    // Minimise to the tray; while there is no tray icon yet (the shell not up), the window stays on screen instead
+    // and goes to the tray once the icon is there.
+    void Image2_Click();
     void Command4_Click(); // collapse the panels
     void OpenPanel(std::size_t index); // Command1..3: 0 opens pro_form, 1 dir_form, 2 log_form
     // Shows the window centred, the keyboard focus on the first control of the keyboard order; `keyboardCues`
@@ -87,6 +89,9 @@ private:
     std::span<const ui::CommandBinding> Commands() const override;
     std::span<const ui::TimerBinding> Timers() const override;
     void NoticeTimer_Timer();   // the tray's notice held back by its pacing
+    void AddTray_Timer();       // a failed add of the tray icon tried again
+    void TrayArrived();
+    void ShowCentred(bool activate);
     void AskedAction_Timer();   // what a screen reader asked of the marks or the credit label
     void TrayNotices_Click();   // after Check1(0)
     void NotYetMade_Click(); // Command5, Command6
@@ -114,6 +119,7 @@ private:
     ui::Font subtitleFont_;
     HWND lastFocus_ = nullptr; // the control that had the focus when the window was last active
     UINT taskbarCreated_ = 0;
+    bool waitingForTray_ = false; // on screen only because there was no tray icon to go to
     std::wstring programPath_;
 };
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/messages.h"
 
@@ -36,14 +37,30 @@ NOTIFYICONDATAW TrayIcon::Data() const {
 bool TrayIcon::AddTrayIcon(HWND owner, HICON icon) {
     owner_ = owner;
     icon_ = icon;
+    wanted_ = true;
+    if (Add()) return true;
+    retriesLeft_ = kAddRetries;
+    if (owner_) SetTimer(owner_, kAddTimer, kAddRetryMs, nullptr);
+    return false;
+}
+
+bool TrayIcon::RetryAdd() {
+    if (wanted_ && !added_ && Add()) return true;
+    if (added_ || !wanted_ || --retriesLeft_ <= 0) KillTimer(owner_, kAddTimer);
+    return false;
+}
+
+bool TrayIcon::Add() {
     NOTIFYICONDATAW data = Data();
     data.szInfo[0] = L'\0'; // adding shows no balloon; an old notice is not repeated after a shell restart
-    wanted_ = true;
-    added_ = notify_(NIM_ADD, &data) != FALSE;
+    added_ = notify_(NIM_ADD, &data) || notify_(NIM_MODIFY, &data);
+    if (!added_) return false;
+    if (owner_) KillTimer(owner_, kAddTimer);
     // Version 3: the shell then tells Enter or Space on the icon (NIN_KEYSELECT), so the keyboard reaches it.
     data.uVersion = NOTIFYICON_VERSION;
-    if (added_) notify_(NIM_SETVERSION, &data);
-    return added_;
+    notify_(NIM_SETVERSION, &data);
+    if (std::exchange(held_, false) && noticesOn_) Offer();
+    return true;
 }
 
 void TrayIcon::ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags,
@@ -60,6 +77,14 @@ void TrayIcon::Show(std::wstring_view title, std::wstring_view text, DWORD infoF
                     bool realtime) {
     record_.StoreNotice(title, text, infoFlags, tip, realtime);
     if (!noticesOn_) return;
+    if (!added_) {
+        held_ = true; // no icon to show it on yet
+        return;
+    }
+    Offer();
+}
+
+void TrayIcon::Offer() {
     const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
     if (decision.showNow) {
         SendNotice();
@@ -82,6 +107,7 @@ void TrayIcon::FlushNotice() {
 
 void TrayIcon::RemoveTrayIcon() {
     if (owner_) KillTimer(owner_, kNoticeTimer);
+    if (owner_) KillTimer(owner_, kAddTimer);
     NOTIFYICONDATAW data = Data();
     notify_(NIM_DELETE, &data);
     wanted_ = false;
@@ -96,8 +122,6 @@ void TrayIcon::ChangeIcon(HICON icon) {
     notify_(NIM_MODIFY, &data);
 }
 
-void TrayIcon::Restore() {
-    if (wanted_) AddTrayIcon(owner_, icon_);
-}
+bool TrayIcon::Restore() { return wanted_ && AddTrayIcon(owner_, icon_); }
 
 } // namespace korimo::app

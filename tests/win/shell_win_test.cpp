@@ -329,15 +329,15 @@ TEST_P(MainWindowTest, StartWithWindowsFollowsItsBoxWhicheverBoxIsClicked) {
     EXPECT_EQ(test::RunValue(), L"");
 }
 
-// What reaches the shell: a report may be dropped by it (quiet hours; another notice up: Windows 10 and 11 would
-// queue it as a toast), while the program's own notices are shown as they always were.
+// What reaches the shell: a report may be dropped by it (the user's quiet time; another notice up: Windows 10 and
+// 11 would queue it as a toast), while the program's own notices are shown as they always were.
 std::vector<NOTIFYICONDATAW> toldTheShell;
 BOOL WINAPI RecordNotice(DWORD message, PNOTIFYICONDATAW data) {
     if (message == NIM_MODIFY) toldTheShell.push_back(*data);
     return TRUE;
 }
 
-TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietHours) {
+TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietTime) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     app::TrayIcon tray(&RecordNotice);
     ASSERT_TRUE(tray.AddTrayIcon(owner, nullptr));
@@ -352,6 +352,36 @@ TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietHours) {
     EXPECT_EQ(toldTheShell[1].dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
     tray.RemoveTrayIcon();
     DestroyWindow(owner);
+}
+
+// A shell that comes late, as Explorer may at log-on: not up for the first add, and the second it takes without
+// answering in time; from then on an add fails (the icon is there) and a modify succeeds.
+int lateShellAdds = 0;
+bool lateShellHasIcon = false;
+std::vector<std::wstring> lateShellBalloons;
+BOOL WINAPI LateShell(DWORD message, PNOTIFYICONDATAW data) {
+    if (message == NIM_ADD) lateShellHasIcon |= ++lateShellAdds == 2;
+    if (message == NIM_MODIFY && lateShellHasIcon && data->szInfo[0]) lateShellBalloons.push_back(data->szInfo);
+    if (message == NIM_DELETE) return std::exchange(lateShellHasIcon, false);
+    return message != NIM_ADD && lateShellHasIcon;
+}
+
+// Until there is an icon the main window stays on screen and the notices wait; the add is tried again until the
+// shell has it, the newest notice then shows, and the window goes to the tray with its notice.
+TEST(TrayNotices, ATrayThatComesLateGetsTheIconAndTheWaitingNoticeAndTheWindowStaysWithinReachMeanwhile) {
+    test::QuietPanels panels;
+    RecordingHost host;
+    app::TrayIcon tray(&LateShell);
+    app::frmmain main{tray, {&panels.pro, &panels.dir, &panels.log}, host};
+    ASSERT_TRUE(main.Load(96, nullptr, nullptr));
+    EXPECT_FALSE(tray.AddTrayIcon(main.Hwnd(), nullptr));
+    main.Image2_Click(); // the start's "to the tray"
+    EXPECT_TRUE(main.IsVisible()) << "hidden to a tray that is not there";
+    tray.ShowReport(L"开启进程", L"等着图标的通知");
+    ASSERT_TRUE(test::WaitFor([&] { return tray.IsAdded(); }, 3 * app::TrayIcon::kAddRetryMs)) << "not tried again";
+    EXPECT_EQ(lateShellAdds, 2) << "an add the shell took was not counted as added";
+    EXPECT_TRUE(test::WaitFor([&] { return !main.IsVisible() && lateShellBalloons.size() == 2; }, 3000));
+    EXPECT_EQ(lateShellBalloons, (std::vector<std::wstring>{L"等着图标的通知", L"Korimo已经最小化到托盘！"}));
 }
 
 // The Run key refuses this program: a key its administrator has closed to writes. The key's own security
