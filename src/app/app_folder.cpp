@@ -35,6 +35,15 @@ std::wstring RunValueToWrite(bool startWithWindows, std::wstring_view programPat
 
 bool TellRunValueFailure(int boxIndex, bool startWithWindows) { return boxIndex == 1 && startWithWindows; }
 
+bool StartupEntrySwitchedOff(std::span<const std::uint8_t> state) { return !state.empty() && (state[0] & 1) != 0; }
+
+std::wstring StartupSwitchedOffNotice(std::wstring_view valueName) {
+    return L"开机时启动已写入注册表（启动项 " + std::wstring(valueName) +
+           L"），但 Windows 的启动应用设置中 Korimo 已被禁用，登录时 Windows 不会启动它。\n\n"
+           L"请打开任务管理器的“启动应用”页（Windows 10 中为“启动”页）或“设置 > 应用 > 启动”，找到 Korimo desktop monitor，"
+           L"把它改为“已启用”。Korimo 不会替你更改这项设置。";
+}
+
 std::wstring RunValueFor(std::wstring_view folder, std::wstring_view baseName) {
     std::wstring value(folder);
     if (value.empty() || value.back() != L'\\') value += L'\\';

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,12 @@ std::wstring RunValueToWrite(bool startWithWindows, std::wstring_view programPat
 // Whether a failed write is told: only when the click ticked "开机时启动" (box 1) itself. The box must not claim a
 // start with Windows that does not exist; a rewrite caused by the other two boxes, or an untick, stays silent.
 bool TellRunValueFailure(int boxIndex, bool startWithWindows);
+
+// Task Manager's "启动应用" page and Settings keep a binary state beside each Run entry: its first byte is even
+// while the entry is switched on and odd once the user switched it off there, and Windows then skips the entry.
+bool StartupEntrySwitchedOff(std::span<const std::uint8_t> state);
+// What the user is told when the Run value was written but Windows has that entry switched off.
+std::wstring StartupSwitchedOffNotice(std::wstring_view valueName);
 
 // A name for the single-instance mutex from the program file's identity (its volume's serial number and its
 // index on that volume): the same however the path to the file is spelt (another letter case, a short name, a

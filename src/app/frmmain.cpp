@@ -215,7 +215,13 @@ bool frmmain::AutoSaveLogOn() const { return Button_GetCheck(Control(IDC_CHECK1_
 bool frmmain::Check1_Click(int index) {
     const bool startWithWindows = Button_GetCheck(Control(IDC_CHECK1_1)) == BST_CHECKED;
     const std::wstring path = RunValueToWrite(startWithWindows, programPath_);
-    if (MakePgmStartWithWin(L"fy", path)) return true;
+    if (MakePgmStartWithWin(L"fy", path)) {
+        // Windows keeps its own switch beside the value, and a user who once switched Korimo off there would
+        // otherwise wait in vain for it at the next log-on. Only the user may switch it on again.
+        if (TellRunValueFailure(index, startWithWindows) && StartupSwitchedOff(L"fy"))
+            MessageBoxW(Hwnd(), StartupSwitchedOffNotice(L"fy").c_str(), L"Korimo", MB_OK | MB_ICONWARNING);
+        return true;
+    }
     if (TellRunValueFailure(index, startWithWindows)) {
         Button_SetCheck(Control(IDC_CHECK1_1), BST_UNCHECKED);
         ui::ShowFailure(Hwnd(), L"无法设置开机时启动：不能把\n" + path + L"\n写入注册表项\nHKEY_LOCAL_MACHINE\\" +
@@ -239,6 +245,18 @@ bool frmmain::WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& 
     const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(opened.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                           bytes) == ERROR_SUCCESS;
+}
+
+bool frmmain::StartupSwitchedOff(const std::wstring& name) {
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        std::uint8_t state[64]{};
+        DWORD size = sizeof(state);
+        if (RegGetValueW(hive, kStartupApprovedKey, name.c_str(), RRF_RT_REG_BINARY, nullptr, state, &size) ==
+                ERROR_SUCCESS &&
+            StartupEntrySwitchedOff(std::span(state, size)))
+            return true;
+    }
+    return false;
 }
 
 std::span<const ui::CommandBinding> frmmain::Commands() const {

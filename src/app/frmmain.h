@@ -14,6 +14,10 @@ namespace korimo::app {
 
 // The machine-wide key whose value "fy" starts the program with Windows.
 inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Where Task Manager's "启动应用" page and Settings keep whether each Run entry is switched on: a binary value
+// named like the entry, in the machine's hive and in the user's own.
+inline constexpr wchar_t kStartupApprovedKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 enum class CloseReason {
     CloseImage,   // the close mark on the face
@@ -100,6 +104,8 @@ private:
     void Image1_Click();     // the close mark: the program ends
     void MakeFonts();
     static bool WriteRegString(HKEY hive, const wchar_t* key, const std::wstring& name, const std::wstring& data);
+    // Whether Windows has the Run entry `name` switched off (Task Manager, Settings), in either hive.
+    static bool StartupSwitchedOff(const std::wstring& name);
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);
     void OnLeftButtonUp(int x, int y);

@@ -384,6 +384,39 @@ TEST(TrayNotices, ATrayThatComesLateGetsTheIconAndTheWaitingNoticeAndTheWindowSt
     EXPECT_EQ(lateShellBalloons, (std::vector<std::wstring>{L"等着图标的通知", L"Korimo已经最小化到托盘！"}));
 }
 
+// Task Manager or Settings switched the entry off, in the machine's hive or the user's: ticking "开机时启动" still
+// writes the Run value, says where to switch the entry on, and leaves Windows' switch as it was. Switched on, it
+// says nothing.
+TEST(StartWithWindows, AnEntryWindowsSwitchedOffIsToldAndLeftSwitchedOff) {
+    test::QuietPanels panels;
+    RecordingHost host;
+    app::frmmain main{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host};
+    ASSERT_TRUE(main.Load(96, nullptr, nullptr));
+    HWND box = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1);
+    const std::vector<BYTE> off{3, 0, 0, 0, 0x10, 0x20, 0, 0, 0, 0, 0, 0}, on{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const std::vector<BYTE>* state : {&off, &on}) {
+            SCOPED_TRACE(hive == HKEY_CURRENT_USER ? "the user's hive" : "the machine's hive");
+            ASSERT_EQ(RegSetKeyValueW(hive, app::kStartupApprovedKey, L"fy", REG_BINARY, state->data(),
+                                      static_cast<DWORD>(state->size())),
+                      ERROR_SUCCESS);
+            std::wstring said;
+            {
+                test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said), state == &off ? 10000 : 1000);
+                SendMessageW(box, BM_CLICK, 0, 0);
+            }
+            EXPECT_NE(test::RunValue(), L"") << "the click did not write the Run value";
+            EXPECT_EQ(said.find(L"任务管理器") != std::wstring::npos, state == &off) << "said: " << said.size();
+            std::vector<BYTE> now(64);
+            DWORD size = static_cast<DWORD>(now.size());
+            RegGetValueW(hive, app::kStartupApprovedKey, L"fy", RRF_RT_REG_BINARY, nullptr, now.data(), &size);
+            now.resize(size);
+            EXPECT_EQ(now, *state) << "Windows' own switch was changed";
+            SendMessageW(box, BM_CLICK, 0, 0);
+            RegDeleteKeyValueW(hive, app::kStartupApprovedKey, L"fy");
+        }
+}
+
 // The Run key refuses this program: a key its administrator has closed to writes. The key's own security
 // descriptor is put back however the test ends.
 class DeniedRunKey {
