@@ -13,7 +13,7 @@ namespace korimo::alerts {
 class PanelHost {
 public:
     // A monitor's report as a tray notice, while "开启托盘提示" is ticked: shown at once or dropped, at most one
-    // every 250 ms in a flood (the newest), respecting the user's quiet hours.
+    // every 250 ms in a flood (the newest), respecting the user's quiet time.
     virtual void Report(const std::wstring& title, const std::wstring& text) = 0;
     // Adds a finished entry at the bottom of the event log; the views keep their caret where it is.
     virtual void Log(const std::wstring& entry) = 0;

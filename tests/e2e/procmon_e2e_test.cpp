@@ -369,6 +369,7 @@ TEST_F(ProcessMonitorTest, ANamesakeOfKorimoClosesByItsIdAPlantedTaskkillNeverRu
 // closes that app alone: the frame host and its other frame live on. A frame with no app in it is asked about
 // under the frame host's path, and no answer closes it, since that would close every Store app.
 TEST_F(ProcessMonitorTest, AStoreAppIsAskedAboutAsItselfAndClosedAloneAndItsFrameHostNever) {
+    if (!test::UnderWine()) GTEST_SKIP() << "plants a test program as the system's frame host: under Wine only";
     wchar_t system[MAX_PATH]{};
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring hostPath = std::wstring(system) + L"\\ApplicationFrameHost.exe";
@@ -415,6 +416,25 @@ TEST_F(ProcessMonitorTest, AStoreAppIsAskedAboutAsItselfAndClosedAloneAndItsFram
     EXPECT_FALSE(host.HasExited(1000)) << "the frame host was closed";
     EXPECT_TRUE(IsWindow(frames[1])) << "another Store app's frame went";
     EXPECT_FALSE(std::filesystem::exists(Batch())) << "a batch was run";
+}
+
+// Under Wine every console window is the console host's (conhost.exe from the system folder), as a console's host
+// is on Windows: "关闭" of one console closes that host process alone, never the hosts of the user's other consoles,
+// and the log says why.
+TEST_F(ProcessMonitorTest, ClosingASharedHostClosesTheProcessAskedAboutAloneAndTheLogSaysSo) {
+    wchar_t system[MAX_PATH]{};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring conhost = std::wstring(system) + L"\\conhost.exe";
+    TitledProgram kept(L"", L"测试控制台-留", 0, L"console");
+    LetPass(conhost);
+    TitledProgram closed(L"", L"测试控制台-关", 0, L"console");
+    HWND popup = WaitForQuestion(Question(conhost));
+    ASSERT_TRUE(popup);
+    test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
+    const std::wstring said = L"【关闭宿主进程】\r\n路径：" + conhost + L"\r\nPID：";
+    EXPECT_NE(LogText(said).find(said), std::wstring::npos);
+    EXPECT_TRUE(closed.HasExited(15000)) << "the console asked about was not closed";
+    EXPECT_FALSE(kept.HasExited(1000)) << "another console's host was closed with it";
 }
 
 // The batch cannot be swapped between Korimo's writing and cmd.exe's reading: a Windows program that rewrites it

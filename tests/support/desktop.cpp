@@ -175,4 +175,9 @@ std::wstring WindowsPath(const std::wstring& path) {
     return result;
 }
 
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 } // namespace korimo::test

@@ -51,6 +51,9 @@ std::wstring RunValue();
 // Waits for a process to end; false when it is still running after `timeoutMs`.
 bool WaitForExit(HANDLE process, DWORD timeoutMs);
 
+// Whether this runs under Wine (which a test may change in ways it must never change a real Windows).
+bool UnderWine();
+
 // A Linux path ("/work/build/korimo.exe") as Wine's Z: drive sees it; Windows paths pass unchanged.
 std::wstring WindowsPath(const std::wstring& path);
 

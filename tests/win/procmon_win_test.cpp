@@ -294,6 +294,18 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         EXPECT_TRUE(watch.Empty());
         EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
         EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
+        if (!console) continue;
+        // Asked again when the window reported no longer shows it (here: a window of another process): a window
+        // handle alone is never trusted, and the user is told.
+        Windows other;
+        order.window = reinterpret_cast<std::uintptr_t>(other.Add(L"别人的窗口"));
+        std::wstring said;
+        {
+            test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
+            EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order)));
+        }
+        EXPECT_NE(said.find(L"的窗口已经关闭"), std::wstring::npos);
+        EXPECT_TRUE(IsWindow(other.list[0])) << "the other window was asked to close";
     }
 }
 
