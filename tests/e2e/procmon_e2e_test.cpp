@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <algorithm>
 #include <set>
 
 #include "../support/desktop.h"
@@ -76,6 +75,12 @@ std::string Ansi(const std::wstring& text) {
 }
 
 std::wstring Question(const std::wstring& path) { return L"Korimo进程监视系统发现" + path + L"正在启动或正在被调用"; }
+
+std::wstring SystemFolder() {
+    wchar_t system[MAX_PATH]{};
+    GetSystemDirectoryW(system, MAX_PATH);
+    return system;
+}
 
 class ProcessMonitorTest : public testing::Test {
 protected:
@@ -370,51 +375,42 @@ TEST_F(ProcessMonitorTest, ANamesakeOfKorimoClosesByItsIdAPlantedTaskkillNeverRu
 // under the frame host's path, and no answer closes it, since that would close every Store app.
 TEST_F(ProcessMonitorTest, AStoreAppIsAskedAboutAsItselfAndClosedAloneAndItsFrameHostNever) {
     if (!test::UnderWine()) GTEST_SKIP() << "plants a test program as the system's frame host: under Wine only";
-    wchar_t system[MAX_PATH]{};
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring hostPath = std::wstring(system) + L"\\ApplicationFrameHost.exe";
+    const std::wstring hostPath = SystemFolder() + L"\\ApplicationFrameHost.exe";
     std::filesystem::copy_file(TitledWindowPath(), hostPath, std::filesystem::copy_options::overwrite_existing);
     OpenProcessPanel();
     test::ClickWindow(ProControl(procmon::IDC_PRO_CHECK2_0)); // one check, on "检验", once both shapes stand
     TitledProgram host(hostPath, L"商店应用框架", 2, L"frame");
-    HWND frames[2]{};
+    HWND frame = nullptr, other = nullptr;
     ASSERT_TRUE(test::WaitFor([&] {
-        return (frames[0] = FindWindowW(nullptr, L"商店应用框架 1")) && (frames[1] = FindWindowW(nullptr, L"商店应用框架 2"));
+        return (frame = FindWindowW(nullptr, L"商店应用框架 1")) && (other = FindWindowW(nullptr, L"商店应用框架 2"));
     }, 8000));
     TitledProgram app(TitledWindowPath(), L"商店应用框架 1", 0, L"app");
-    const auto appInFrame = [&] {
-        const auto children = test::ChildWindows(frames[0]);
-        return std::any_of(children.begin(), children.end(), [&](HWND c) { return test::ProcessOf(c) == app.Pid(); });
-    };
-    ASSERT_TRUE(test::WaitFor(appInFrame, 8000));
+    ASSERT_TRUE(test::WaitFor([&] { return test::ProcessOf(GetWindow(frame, GW_CHILD)) == app.Pid(); }, 8000));
     test::ClickWindow(ProControl(procmon::IDC_PRO_PRODO));
-    std::wstring told;
     std::set<std::wstring> asked;
-    for (int n = 0; n < 2; ++n) {
+    std::wstring told;
+    while (asked.size() < 2) { // the two questions in the order of the windows, each answered once
         HWND popup = nullptr;
         std::wstring question;
         ASSERT_TRUE(test::WaitFor([&] {
             popup = Popup();
             question = popup ? test::ControlText(GetDlgItem(popup, alerts::IDC_OUT_MSGLABEL)) : L"";
-            return popup && !asked.count(question);
+            return popup && asked.insert(question).second;
         }, 8000));
-        asked.insert(question);
         const bool aboutHost = question == Question(hostPath);
         test::ClickWindow(GetDlgItem(popup, aboutHost ? alerts::IDC_OUT_COMMAND3 : alerts::IDC_OUT_COMMAND2));
-        if (!aboutHost) continue;
-        HWND box = korimo.WaitForMessageBox(8000);
-        ASSERT_TRUE(box) << "the user was not told why the frame host stays";
-        told = test::ControlText(GetDlgItem(box, 0xFFFF));
-        test::ClickWindow(GetDlgItem(box, IDOK));
+        HWND box = aboutHost ? korimo.WaitForMessageBox(8000) : nullptr;
+        told += box ? test::ControlText(GetDlgItem(box, 0xFFFF)) : L"";
+        if (box) test::ClickWindow(GetDlgItem(box, IDOK));
     }
     EXPECT_EQ(asked, (std::set{Question(hostPath), Question(TitledWindowPath())})) << "not asked about the app";
-    EXPECT_NE(told.find(L"应用框架宿主程序"), std::wstring::npos);
+    EXPECT_NE(told.find(L"应用框架宿主程序"), std::wstring::npos) << "not told why the frame host stays";
     EXPECT_TRUE(app.HasExited(15000)) << "the Store app was not closed";
     const std::wstring entry = L"【开启进程】\r\n标题：商店应用框架 1\r\n路径：" + TitledWindowPath() + L"\r\nPID：" +
                                std::to_wstring(app.Pid()) + L"\r\n";
     EXPECT_NE(LogText(entry).find(entry), std::wstring::npos);
     EXPECT_FALSE(host.HasExited(1000)) << "the frame host was closed";
-    EXPECT_TRUE(IsWindow(frames[1])) << "another Store app's frame went";
+    EXPECT_TRUE(IsWindow(other)) << "another Store app's frame went";
     EXPECT_FALSE(std::filesystem::exists(Batch())) << "a batch was run";
 }
 
@@ -422,9 +418,7 @@ TEST_F(ProcessMonitorTest, AStoreAppIsAskedAboutAsItselfAndClosedAloneAndItsFram
 // is on Windows: "关闭" of one console closes that host process alone, never the hosts of the user's other consoles,
 // and the log says why.
 TEST_F(ProcessMonitorTest, ClosingASharedHostClosesTheProcessAskedAboutAloneAndTheLogSaysSo) {
-    wchar_t system[MAX_PATH]{};
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring conhost = std::wstring(system) + L"\\conhost.exe";
+    const std::wstring conhost = SystemFolder() + L"\\conhost.exe";
     TitledProgram kept(L"", L"测试控制台-留", 0, L"console");
     LetPass(conhost);
     TitledProgram closed(L"", L"测试控制台-关", 0, L"console");

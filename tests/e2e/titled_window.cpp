@@ -6,7 +6,7 @@
 //   churn         no lasting windows: titled windows are made and destroyed as fast as it can until it is ended
 //   frame         a Store app frame host's shape (run as ApplicationFrameHost.exe from the system folder): the
 //                 windows are frames that live on when one closes; a frame's close request closes the Store app
-//                 window inside it (a child of another process, of the Store apps' class) and the frame
+//                 window inside it and the frame
 //   app           a Store app's shape: no window of its own, but a child of the Store apps' class inside the
 //                 frame titled with the first argument; it ends when that child is closed
 //   swap          no window: the first argument names a batch file, which it rewrites the moment it can open it
@@ -22,33 +22,19 @@ bool g_ignoreClose = false;
 bool g_frames = false;
 constexpr wchar_t kStoreAppClass[] = L"Windows.UI.Core.CoreWindow";
 
-BOOL CALLBACK CloseStoreApp(HWND child, LPARAM frameOwner) {
-    wchar_t cls[64]{};
-    DWORD owner = 0;
-    GetClassNameW(child, cls, 64);
-    GetWindowThreadProcessId(child, &owner);
-    if (std::wstring(cls) != kStoreAppClass || owner == static_cast<DWORD>(frameOwner)) return TRUE;
-    PostMessageW(child, WM_CLOSE, 0, 0);
-    return FALSE;
-}
-
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CLOSE && g_ignoreClose) {
         SetPropW(window, L"Korimo.CloseIgnored", reinterpret_cast<HANDLE>(1));
         return 0;
     }
-    if (msg == WM_CLOSE && g_frames) EnumChildWindows(window, CloseStoreApp, GetCurrentProcessId());
+    if (msg == WM_CLOSE && g_frames)
+        if (HWND app = GetWindow(window, GW_CHILD)) PostMessageW(app, WM_CLOSE, 0, 0);
     if (msg == WM_DESTROY && !g_frames) PostQuitMessage(0); // harmless in churn, which never waits for a message
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 // The Store app's window inside the frame titled `frameTitle`, once that frame is there.
 HWND JoinFrame(const wchar_t* frameTitle, HINSTANCE instance) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = WindowProc;
-    cls.hInstance = instance;
-    cls.lpszClassName = kStoreAppClass;
-    RegisterClassW(&cls);
     for (int waited = 0; waited < 10000; waited += 50, Sleep(50))
         if (HWND frame = FindWindowW(nullptr, frameTitle))
             return CreateWindowExW(0, kStoreAppClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 80, frame, nullptr,
@@ -60,18 +46,12 @@ HWND JoinFrame(const wchar_t* frameTitle, HINSTANCE instance) {
 [[noreturn]] void Swap(const wchar_t* batch) {
     const std::string swapped = "echo swapped> swapped.txt\r\n";
     for (;; Sleep(1)) {
-        HANDLE file = CreateFileW(batch, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        char now[64]{};
-        DWORD done = 0;
-        ReadFile(file, now, sizeof(now), &done, nullptr);
-        if (std::string(now, done) != swapped) {
-            SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-            WriteFile(file, swapped.data(), static_cast<DWORD>(swapped.size()), &done, nullptr);
-            SetEndOfFile(file);
-        }
-        CloseHandle(file);
+        HANDLE file = CreateFileW(batch, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE && GetFileSize(file, nullptr) != swapped.size())
+            WriteFile(file, swapped.data(), static_cast<DWORD>(swapped.size()), &written, nullptr), SetEndOfFile(file);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
 }
 
@@ -99,6 +79,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     WNDCLASSW cls{};
     cls.lpfnWndProc = WindowProc;
     cls.hInstance = instance;
+    cls.lpszClassName = kStoreAppClass;
+    RegisterClassW(&cls);
     cls.lpszClassName = L"KorimoTestTitledWindow";
     RegisterClassW(&cls);
     if (mode == L"churn") Churn(cls.lpszClassName, title, instance);

@@ -66,6 +66,7 @@ class MainWindowTest : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(main.Load(GetParam(), LoadIcon(nullptr, IDI_APPLICATION), LoadIcon(nullptr, IDI_APPLICATION)));
+        ASSERT_TRUE(tray.AddTrayIcon(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION))); // a tray to minimise into
         for (ui::PanelWindow* panel : {static_cast<ui::PanelWindow*>(&pro), static_cast<ui::PanelWindow*>(&dir),
                                        static_cast<ui::PanelWindow*>(&log)})
             ASSERT_TRUE(panel->Load(GetParam()));
@@ -357,13 +358,11 @@ TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietTime) {
 // A shell that comes late, as Explorer may at log-on: not up for the first add, and the second it takes without
 // answering in time; from then on an add fails (the icon is there) and a modify succeeds.
 int lateShellAdds = 0;
-bool lateShellHasIcon = false;
 std::vector<std::wstring> lateShellBalloons;
 BOOL WINAPI LateShell(DWORD message, PNOTIFYICONDATAW data) {
-    if (message == NIM_ADD) lateShellHasIcon |= ++lateShellAdds == 2;
-    if (message == NIM_MODIFY && lateShellHasIcon && data->szInfo[0]) lateShellBalloons.push_back(data->szInfo);
-    if (message == NIM_DELETE) return std::exchange(lateShellHasIcon, false);
-    return message != NIM_ADD && lateShellHasIcon;
+    if (message == NIM_ADD) ++lateShellAdds;
+    if (message == NIM_MODIFY && lateShellAdds >= 2 && data->szInfo[0]) lateShellBalloons.push_back(data->szInfo);
+    return message != NIM_ADD && lateShellAdds >= 2;
 }
 
 // Until there is an icon the main window stays on screen and the notices wait; the add is tried again until the
@@ -385,34 +384,28 @@ TEST(TrayNotices, ATrayThatComesLateGetsTheIconAndTheWaitingNoticeAndTheWindowSt
 }
 
 // Task Manager or Settings switched the entry off, in the machine's hive or the user's: ticking "开机时启动" still
-// writes the Run value, says where to switch the entry on, and leaves Windows' switch as it was. Switched on, it
-// says nothing.
+// writes the Run value, says where to switch the entry on and leaves Windows' switch as it was; switched on, silence.
 TEST(StartWithWindows, AnEntryWindowsSwitchedOffIsToldAndLeftSwitchedOff) {
     test::QuietPanels panels;
     RecordingHost host;
     app::frmmain main{panels.tray, {&panels.pro, &panels.dir, &panels.log}, host};
     ASSERT_TRUE(main.Load(96, nullptr, nullptr));
-    HWND box = GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1);
-    const std::vector<BYTE> off{3, 0, 0, 0, 0x10, 0x20, 0, 0, 0, 0, 0, 0}, on{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        for (const std::vector<BYTE>* state : {&off, &on}) {
-            SCOPED_TRACE(hive == HKEY_CURRENT_USER ? "the user's hive" : "the machine's hive");
-            ASSERT_EQ(RegSetKeyValueW(hive, app::kStartupApprovedKey, L"fy", REG_BINARY, state->data(),
-                                      static_cast<DWORD>(state->size())),
-                      ERROR_SUCCESS);
+        for (const BYTE first : {3, 2}) { // odd: switched off
+            const std::vector<BYTE> state{first, 0, 0, 0, 0x10, 0x20, 0, 0, 0, 0, 0, 0};
+            ASSERT_EQ(RegSetKeyValueW(hive, app::kStartupApprovedKey, L"fy", REG_BINARY, state.data(), 12), ERROR_SUCCESS);
             std::wstring said;
             {
-                test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said), state == &off ? 10000 : 1000);
-                SendMessageW(box, BM_CLICK, 0, 0);
+                test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said), first == 3 ? 10000 : 1000);
+                SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
             }
             EXPECT_NE(test::RunValue(), L"") << "the click did not write the Run value";
-            EXPECT_EQ(said.find(L"任务管理器") != std::wstring::npos, state == &off) << "said: " << said.size();
+            EXPECT_EQ(said.find(L"任务管理器") != std::wstring::npos, first == 3) << "hive " << (hive == HKEY_CURRENT_USER);
             std::vector<BYTE> now(64);
-            DWORD size = static_cast<DWORD>(now.size());
+            DWORD size = 64;
             RegGetValueW(hive, app::kStartupApprovedKey, L"fy", RRF_RT_REG_BINARY, nullptr, now.data(), &size);
-            now.resize(size);
-            EXPECT_EQ(now, *state) << "Windows' own switch was changed";
-            SendMessageW(box, BM_CLICK, 0, 0);
+            EXPECT_EQ(std::vector<BYTE>(now.begin(), now.begin() + size), state) << "Windows' own switch was changed";
+            SendMessageW(GetDlgItem(main.Hwnd(), app::IDC_CHECK1_1), BM_CLICK, 0, 0);
             RegDeleteKeyValueW(hive, app::kStartupApprovedKey, L"fy");
         }
 }
