@@ -12,7 +12,6 @@
 namespace korimo::alerts {
 
 namespace {
-constexpr UINT_PTR kTimer1 = 1; // the countdown, once a second
 
 BOOL CALLBACK CollectEnabled(HWND window, LPARAM context) {
     auto* found = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(context);
@@ -72,7 +71,7 @@ bool Frm_Outputbox::outputbox(const std::wstring& Omsg, const std::wstring& Oc1,
         ShowWindow(button, captions[i]->empty() ? SW_HIDE : SW_SHOW);
     }
     Ovalue = 0;
-    SetTimer(Hwnd(), kTimer1, 1000, nullptr);
+    Timer1_.Start(1000);
     KeepInWorkArea(); // where the user left it, unless a taskbar or a monitor has moved since
     RunModal();
     return true;
@@ -111,7 +110,7 @@ void Frm_Outputbox::DisableOtherWindows() {
 
 // The countdown stops, the other windows take input again and the pop-up hides; safe to call twice.
 void Frm_Outputbox::EndModal() {
-    KillTimer(Hwnd(), kTimer1);
+    Timer1_.Stop();
     for (HWND window : std::exchange(disabled_, {})) EnableWindow(window, TRUE); // first, so activation returns to one of ours
     ShowWindow(Hwnd(), SW_HIDE);
 }

@@ -12,6 +12,7 @@
 #include "alerts/frm_outputbox_answer.h"
 #include "ui/accessible.h"
 #include "ui/face_window.h"
+#include "ui/timer.h"
 
 namespace korimo::alerts {
 
@@ -64,6 +65,8 @@ private:
     void ShowWithoutTakingTheFocus();
 
     bool waiting_ = false;
+    static constexpr UINT_PTR kTimer1 = 1;
+    ui::Timer Timer1_{*this, kTimer1}; // the countdown, once a second
     std::vector<HWND> disabled_; // the program's windows the question disabled
     ui::Font nameFont_;
     ui::Font timeFont_;

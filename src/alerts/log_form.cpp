@@ -15,8 +15,6 @@
 namespace korimo::alerts {
 
 namespace {
-constexpr UINT_PTR kViewTimer = 1;
-constexpr UINT_PTR kJournalTimer = 2;
 
 // The font and colour dialogs take no title of their own; their hooks give them ours when they open.
 UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) {
@@ -70,17 +68,15 @@ void log_form::AppendLogEntry(std::wstring_view entry) {
 }
 
 void log_form::ScheduleViews() {
-    if (viewUpdatePending_ || !IsLoaded()) return;
-    viewUpdatePending_ = SetTimer(Hwnd(), kViewTimer, keeper_.ViewDelayMs(), nullptr) != 0;
-    if (!viewUpdatePending_) FlushViews();
+    if (viewTimer_.Running() || !IsLoaded()) return;
+    if (!viewTimer_.Start(keeper_.ViewDelayMs())) FlushViews();
 }
 
 // Only the view that shows is given the new entries: an edit control lays out every line it is given, whether
 // anyone sees it or not, and in a flood that is most of what a report costs. The covered view catches up when word
 // wrap brings it out.
 void log_form::FlushViews() {
-    if (viewUpdatePending_ && IsLoaded()) KillTimer(Hwnd(), kViewTimer);
-    viewUpdatePending_ = false;
+    viewTimer_.Stop();
     if (IsLoaded()) CatchUp(WordWrap());
 }
 
@@ -103,12 +99,12 @@ void log_form::CatchUp(bool wrapped) {
 // there is no timer: the load asks for one when an entry waits.
 void log_form::Obey(JournalTimer order) {
     if (!IsLoaded()) return;
-    if (order == JournalTimer::Stop) KillTimer(Hwnd(), kJournalTimer);
-    if (order == JournalTimer::Start && !SetTimer(Hwnd(), kJournalTimer, kJournalMs, nullptr)) keeper_.HandOver();
+    if (order == JournalTimer::Stop) journalTimer_.Stop();
+    if (order == JournalTimer::Start && !journalTimer_.Start(kJournalMs)) keeper_.HandOver();
 }
 
 void log_form::HandOverJournal() {
-    KillTimer(Hwnd(), kJournalTimer);
+    journalTimer_.Stop();
     keeper_.HandOver();
 }
 
@@ -281,7 +277,7 @@ bool log_form::Ask(const std::wstring& question) {
 // of its last write is told while someone may still be told.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
-    KillTimer(Hwnd(), kJournalTimer);
+    journalTimer_.Stop();
     keeper_.End(mode == ui::UnloadMode::SessionEnding ? LogEnd::SessionEnding : LogEnd::Closing, *this);
     TellJournalFailures();
 }

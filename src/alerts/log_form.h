@@ -15,6 +15,7 @@
 #include "alerts/log_keeper.h"
 #include "alerts/panel_host.h"
 #include "ui/panel_window.h"
+#include "ui/timer.h"
 
 namespace korimo::alerts {
 
@@ -91,7 +92,9 @@ private:
     WinLogDisk disk_;
     LogKeeper keeper_;
     std::size_t shown_[2] = {0, 0}; // how much of the log each view holds: `text`, then `Text1`
-    bool viewUpdatePending_ = false;
+    static constexpr UINT_PTR kViewTimer = 1, kJournalTimer = 2;
+    ui::Timer viewTimer_{*this, kViewTimer};       // the view that shows catches up
+    ui::Timer journalTimer_{*this, kJournalTimer}; // the journal is handed what it lacks
     bool caretToEnd_ = false;
     ui::Font viewFont_;
     COLORREF textColour_ = 0;

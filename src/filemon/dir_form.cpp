@@ -9,7 +9,6 @@
 namespace korimo::filemon {
 
 namespace {
-constexpr UINT_PTR kFlashTimer = 1;
 
 // The two notified items as the details builder reads them.
 class NotifiedItems final : public ItemReader {
@@ -76,7 +75,7 @@ std::span<const ui::ControlSpec> dir_form::Controls() const { return DirControls
 void dir_form::OnUnload(ui::UnloadMode) {
     registration_.UnregisterShellNotify();
     hook_.UnsubclassWindow();
-    KillTimer(Hwnd(), kFlashTimer);
+    flashTimer_.Stop();
 }
 
 void dir_form::ReadSettings() {
@@ -105,19 +104,15 @@ void dir_form::NotificationReceipt(WPARAM items, LPARAM event) {
 
 // A report that comes while the window still flashes lets the running sequence complete.
 void dir_form::StartFlashing() {
-    if (flashing_) return;
-    flashing_ = SetTimer(Hwnd(), kFlashTimer, 1, nullptr) != 0;
+    if (!flashTimer_.Running()) flashTimer_.Start(1);
 }
 
 void dir_form::tmrFlashMe_Timer() {
     const FlashCounter::Step step = flash_.Tick();
-    if (step.slowDown) SetTimer(Hwnd(), kFlashTimer, 200, nullptr);
+    if (step.slowDown) flashTimer_.Start(200);
     FlashWindow(Hwnd(), TRUE);
     ++flashes_;
-    if (step.done) {
-        KillTimer(Hwnd(), kFlashTimer);
-        flashing_ = false;
-    }
+    if (step.done) flashTimer_.Stop();
 }
 
 void dir_form::Check1_Click() {

@@ -8,6 +8,7 @@
 #include "filemon/file_events.h"
 #include "filemon/shell_win.h"
 #include "ui/panel_window.h"
+#include "ui/timer.h"
 
 namespace korimo::filemon {
 
@@ -51,8 +52,9 @@ private:
     FilterSettings filter_;
     WindowHook hook_;
     ShellRegistration registration_;
+    static constexpr UINT_PTR kFlashTimer = 1;
     FlashCounter flash_;
-    bool flashing_ = false;
+    ui::Timer flashTimer_{*this, kFlashTimer}; // six caption flashes after a report
     int flashes_ = 0;
 };
 

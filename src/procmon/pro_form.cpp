@@ -12,8 +12,6 @@
 namespace korimo::procmon {
 
 namespace {
-constexpr UINT_PTR kProTimer = 1;
-constexpr UINT_PTR kCloseTimer = 2;
 constexpr UINT kCloseTimerMs = 250;
 } // namespace
 
@@ -40,8 +38,8 @@ void pro_form::OnLoad() {
 std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls(); }
 
 void pro_form::OnUnload(ui::UnloadMode) {
-    KillTimer(Hwnd(), kProTimer);
-    KillTimer(Hwnd(), kCloseTimer);
+    proTimer_.Stop();
+    closeTimer_.Stop();
     closes_.Clear(); // Korimo is closing: no process and no batch stays held
     batches_.clear();
 }
@@ -149,7 +147,7 @@ void pro_form::CloseByImageName(const CloseOrder& order, std::unique_ptr<Process
     if (!outcome->logEntry.empty()) host_.Log(outcome->logEntry);
     closes_.Watch(std::move(outcome->closing), outcome->kind, GetTickCount64());
     if (outcome->batch) batches_.push_back(std::move(outcome->batch));
-    SetTimer(Hwnd(), kCloseTimer, kCloseTimerMs, nullptr);
+    closeTimer_.Start(kCloseTimerMs);
 }
 
 void pro_form::closeTimer_Timer() {
@@ -157,7 +155,7 @@ void pro_form::closeTimer_Timer() {
         Tell({L"关闭失败", CloseFailedNotice(failure.path, failure.pid, failure.reason),
               CloseFailedLogEntry(failure.path, failure.pid, failure.reason)});
     std::erase_if(batches_, [](const std::unique_ptr<BatchRun>& batch) { return batch->Ended(); });
-    if (closes_.Empty() && batches_.empty()) KillTimer(Hwnd(), kCloseTimer);
+    if (closes_.Empty() && batches_.empty()) closeTimer_.Stop();
 }
 
 void pro_form::prodo_Click() { RunCheck(); }
@@ -177,9 +175,9 @@ void pro_form::process_Click() {
 void pro_form::SetPeriod(unsigned milliseconds) {
     periodMs_ = milliseconds;
     if (milliseconds == 0)
-        KillTimer(Hwnd(), kProTimer); // an empty box stops the automatic checks
+        proTimer_.Stop(); // an empty box stops the automatic checks
     else
-        SetTimer(Hwnd(), kProTimer, milliseconds, nullptr);
+        proTimer_.Start(milliseconds);
 }
 
 void pro_form::protextt_Change() {

@@ -8,6 +8,7 @@
 #include "procmon/close_by_image_win.h"
 #include "procmon/process_check.h"
 #include "ui/panel_window.h"
+#include "ui/timer.h"
 
 namespace korimo::procmon {
 
@@ -61,6 +62,9 @@ private:
     std::vector<WindowEntry> shownList_;   // what the list box and proText1 show
     std::vector<WindowEntry> shownBefore_; // what proText0 shows: the list before
     unsigned periodMs_ = 0;
+    static constexpr UINT_PTR kProTimer = 1, kCloseTimer = 2;
+    ui::Timer proTimer_{*this, kProTimer};
+    ui::Timer closeTimer_{*this, kCloseTimer};
 };
 
 } // namespace korimo::procmon
