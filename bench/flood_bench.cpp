@@ -117,12 +117,12 @@ void CALLBACK OnProbeTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 // The deferred work of a flood, timed as the message loop dispatches it: CPU seconds of Korimo's thread.
 struct Deferred {
-    HWND log = nullptr, files = nullptr, main = nullptr;
-    double updates = 0, repaints = 0, flash = 0, tray = 0, journal = 0, other = 0;
+    HWND log = nullptr, files = nullptr, tray = nullptr;
+    double updates = 0, repaints = 0, flash = 0, notices = 0, journal = 0, other = 0;
     int updateCount = 0;
     double& Slot(const MSG& msg) {
         const bool timer = msg.message == WM_TIMER;
-        if (timer && msg.hwnd == main && msg.wParam == korimo::app::TrayIcon::kNoticeTimer) return tray;
+        if (timer && msg.hwnd == tray) return notices;
         if (timer && msg.hwnd == files) return flash;
         if (timer && msg.hwnd == log && msg.wParam == 2) return journal;
         if (timer && msg.hwnd == log) return ++updateCount, updates;
@@ -259,7 +259,7 @@ void PrintBreakdown(korimo::bench::ReportingMonitor& program, const std::filesys
                     double floorMs) {
     korimo::alerts::log_form& log = program.log;
     const Flood traced(L"C:\\基准\\细");
-    Deferred deferred{log.Hwnd(), program.files.Hwnd(), program.main.Hwnd()};
+    Deferred deferred{log.Hwnd(), program.files.Hwnd(), program.tray.IconWindow()};
     const int flashesBefore = program.files.Flashes(), balloonsBefore = program.tray.NoticesSent();
     HWND view = GetDlgItem(log.Hwnd(), korimo::alerts::IDC_LOG_TEXT1);
     const auto linesBefore = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
@@ -305,7 +305,7 @@ void PrintBreakdown(korimo::bench::ReportingMonitor& program, const std::filesys
     const double deliveryMs = offMs * notifications, namingMs = floorMs * notifications, busy = run.cpu * perEntry;
     const double viewsMs = (deferred.updates + deferred.repaints) * perEntry;
     const double steps = deliveryMs + namingMs + stampMs + repeatMs + entryMs + appendMs + journalMs + pacerMs +
-                         (deferred.tray + deferred.flash + deferred.other) * perEntry + viewsMs;
+                         (deferred.notices + deferred.flash + deferred.other) * perEntry + viewsMs;
     std::printf("  where a reported notification's time goes (ms of Korimo's thread, in one more flood of %d: %.3f ms "
                 "per reported notification, %.1f s):\n", kTotal, busy, run.seconds);
     const auto line = [](const char* what, double ms, const std::string& more = "") {
@@ -319,7 +319,7 @@ void PrintBreakdown(korimo::bench::ReportingMonitor& program, const std::filesys
     line("the append (model, views and journal scheduled)", appendMs);
     line("the journal hand-over (written on this thread, once a second)", journalMs);
     line("the tray pacer (a report held back)", pacerMs);
-    line("the tray's held notice given to the shell", deferred.tray * perEntry,
+    line("the tray's held notice given to the shell", deferred.notices * perEntry,
          " (" + std::to_string(program.tray.NoticesSent() - balloonsBefore) + " balloons)");
     line("the flash", deferred.flash * perEntry,
          " (" + std::to_string(program.files.Flashes() - flashesBefore) + " inversions)");

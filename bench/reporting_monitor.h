@@ -15,6 +15,7 @@
 #include "bench/bench_support.h"
 #include "filemon/dir_form.h"
 #include "procmon/pro_form.h"
+#include "procmon/pro_form_layout.h"
 #include "tests/win/quiet_services.h"
 
 namespace korimo::bench {
@@ -46,9 +47,10 @@ struct ReportingMonitor final : alerts::PanelHost {
     // the icon.
     bool Load(bool fileMonitor = false) {
         if (!main.Load(96, nullptr, nullptr) || !log.Load(96) || !panel.Load(96) || (fileMonitor && !files.Load(96)) ||
-            !tray.AddTrayIcon(main.Hwnd(), LoadIconW(nullptr, IDI_APPLICATION)))
+            !tray.AddTrayIcon(LoadIconW(nullptr, IDI_APPLICATION), &main))
             return false;
-        KillTimer(panel.Hwnd(), 1); // the period's timer: checks run here when asked for
+        // An empty period box stops the automatic checks: checks run here when asked for.
+        SetWindowTextW(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_PROTEXTT), L"");
         return true;
     }
     // One check and the messages it leaves behind (repaints, the batched log update, the paced notice).

@@ -184,7 +184,7 @@ bool App::LoadMainWindow() {
     TakeIcons(dpi);
     if (!main_.Load(dpi, bigIcon_.Get(), smallIcon_.Get())) return false;
 
-    tray_.AddTrayIcon(main_.Hwnd(), trayIcon_.Get());
+    tray_.AddTrayIcon(trayIcon_.Get(), &main_);
     // Journals left behind by runs that did not end in order become log files before anything is logged.
     const std::wstring recoveryNotice = alerts::RecoveryNotice(alerts::LogFolder(dataFolder_), log_.RecoverJournals());
     // The file monitor first, then the process monitor (its baseline), then the log.

@@ -68,13 +68,10 @@ void frmmain::Image2_Click() {
 
 // The icon is there at last: a window shown only because there was no tray goes to it, as at start, unless the
 // user has taken it up meanwhile.
-void frmmain::TrayArrived() {
+void frmmain::OnTrayArrived() {
     if (std::exchange(waitingForTray_, false) && IsVisible() && GetForegroundWindow() != Hwnd()) Image2_Click();
 }
 
-void frmmain::AddTray_Timer() {
-    if (tray_.RetryAdd()) TrayArrived();
-}
 
 void frmmain::Command4_Click() {
     for (ui::PanelWindow* panel : panels_) panel->Hide();
@@ -272,16 +269,6 @@ std::span<const ui::CommandBinding> frmmain::Commands() const {
     return kCommands;
 }
 
-std::span<const ui::TimerBinding> frmmain::Timers() const {
-    static constexpr ui::TimerBinding kTimers[]{ui::Every<&frmmain::NoticeTimer_Timer>(TrayIcon::kNoticeTimer),
-                                                ui::Every<&frmmain::AddTray_Timer>(TrayIcon::kAddTimer),
-                                                ui::Every<&frmmain::AskedAction_Timer>(ui::kAskedActionTimer)};
-    return kTimers;
-}
-
-void frmmain::NoticeTimer_Timer() { tray_.FlushNotice(); }
-
-void frmmain::AskedAction_Timer() { ui::RunAskedActions(Hwnd()); }
 
 void frmmain::TrayNotices_Click() { tray_.NoticesSwitched(TrayNoticesOn()); }
 
@@ -347,7 +334,7 @@ COLORREF frmmain::ControlTextColour(HWND control) const {
 
 LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == taskbarCreated_ && msg != 0) {
-        if (tray_.Restore()) TrayArrived();
+        tray_.Restore();
         return 0;
     }
     switch (msg) {
@@ -369,9 +356,6 @@ LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
         if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
         return Default(msg, wParam, lParam);
-    case ui::WM_KORIMO_TRAY:
-        OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
-        return 0;
     case ui::WM_KORIMO_COME_FORWARD:
         ComeForward();
         return 0;

@@ -44,7 +44,7 @@ protected:
     ~MainWindowHost() = default;
 };
 
-class frmmain final : public ui::FaceWindow {
+class frmmain final : public ui::FaceWindow, public TrayIcon::Events {
 public:
     // The panels in docking order: pro_form, dir_form, log_form.
     using Panels = std::array<ui::PanelWindow*, 3>;
@@ -91,12 +91,7 @@ protected:
 
 private:
     std::span<const ui::CommandBinding> Commands() const override;
-    std::span<const ui::TimerBinding> Timers() const override;
-    void NoticeTimer_Timer();   // the tray's notice held back by its pacing
-    void AddTray_Timer();       // a failed add of the tray icon tried again
-    void TrayArrived();
     void ShowCentred(bool activate);
-    void AskedAction_Timer();   // what a screen reader asked of the marks or the credit label
     void TrayNotices_Click();   // after Check1(0)
     void NotYetMade_Click(); // Command5, Command6
     void Label1_Click();     // the about box
@@ -109,7 +104,8 @@ private:
     void OnSize(WPARAM state);
     void OnButtonDown(int button, int x, int y);
     void OnLeftButtonUp(int x, int y);
-    void OnTrayEvent(UINT mouseMessage);
+    void OnTrayEvent(UINT mouseMessage) override;
+    void OnTrayArrived() override;
     void ComeForward();
     bool OnSetCursor(HWND over);
     const ui::ControlSpec* ImageAt(int x, int y) const;

@@ -22,7 +22,7 @@ template <std::size_t N> void CopyField(wchar_t (&field)[N], const std::wstring&
 NOTIFYICONDATAW TrayIcon::Data() const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
-    data.hWnd = owner_;
+    data.hWnd = Hwnd();
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO | (record_.Notice().realtime ? NIF_REALTIME : 0);
     data.uCallbackMessage = ui::WM_KORIMO_TRAY;
@@ -34,20 +34,20 @@ NOTIFYICONDATAW TrayIcon::Data() const {
     return data;
 }
 
-bool TrayIcon::AddTrayIcon(HWND owner, HICON icon) {
-    owner_ = owner;
+bool TrayIcon::AddTrayIcon(HICON icon, Events* events) {
+    if (!IsLoaded() && !CreateWindowOf({L"Korimo.TrayIcon"}, L"", 0, 0, {0, 0, 0, 0}, HWND_MESSAGE)) return false;
+    events_ = events;
     icon_ = icon;
     wanted_ = true;
     if (Add()) return true;
     retriesLeft_ = kAddRetries;
-    if (owner_) SetTimer(owner_, kAddTimer, kAddRetryMs, nullptr);
+    addTimer_.Start(kAddRetryMs);
     return false;
 }
 
-bool TrayIcon::RetryAdd() {
-    if (wanted_ && !added_ && Add()) return true;
-    if (added_ || !wanted_ || --retriesLeft_ <= 0) KillTimer(owner_, kAddTimer);
-    return false;
+void TrayIcon::RetryAdd() {
+    if (wanted_ && !added_ && Add()) return;
+    if (added_ || !wanted_ || --retriesLeft_ <= 0) addTimer_.Stop();
 }
 
 bool TrayIcon::Add() {
@@ -55,11 +55,12 @@ bool TrayIcon::Add() {
     data.szInfo[0] = L'\0'; // adding shows no balloon; an old notice is not repeated after a shell restart
     added_ = notify_(NIM_ADD, &data) || notify_(NIM_MODIFY, &data);
     if (!added_) return false;
-    if (owner_) KillTimer(owner_, kAddTimer);
+    addTimer_.Stop();
     // Version 3: the shell then tells Enter or Space on the icon (NIN_KEYSELECT), so the keyboard reaches it.
     data.uVersion = NOTIFYICON_VERSION;
     notify_(NIM_SETVERSION, &data);
     if (std::exchange(held_, false) && noticesOn_) Offer();
+    if (events_) events_->OnTrayArrived();
     return true;
 }
 
@@ -88,8 +89,8 @@ void TrayIcon::Offer() {
     const NoticePacer::Decision decision = pacer_.Arrive(GetTickCount64());
     if (decision.showNow) {
         SendNotice();
-    } else if (decision.waitMs && owner_) {
-        SetTimer(owner_, kNoticeTimer, decision.waitMs, nullptr);
+    } else if (decision.waitMs) {
+        noticeTimer_.Start(decision.waitMs);
     }
 }
 
@@ -100,14 +101,14 @@ void TrayIcon::SendNotice() {
 }
 
 void TrayIcon::FlushNotice() {
-    if (owner_) KillTimer(owner_, kNoticeTimer);
+    noticeTimer_.Stop();
     // A notice held back while the notices were on is not shown once they are off.
     if (pacer_.Due(GetTickCount64()) && added_ && noticesOn_) SendNotice();
 }
 
 void TrayIcon::RemoveTrayIcon() {
-    if (owner_) KillTimer(owner_, kNoticeTimer);
-    if (owner_) KillTimer(owner_, kAddTimer);
+    noticeTimer_.Stop();
+    addTimer_.Stop();
     NOTIFYICONDATAW data = Data();
     notify_(NIM_DELETE, &data);
     wanted_ = false;
@@ -122,6 +123,20 @@ void TrayIcon::ChangeIcon(HICON icon) {
     notify_(NIM_MODIFY, &data);
 }
 
-bool TrayIcon::Restore() { return wanted_ && AddTrayIcon(owner_, icon_); }
+void TrayIcon::Restore() {
+    if (wanted_) AddTrayIcon(icon_, events_);
+}
+
+LRESULT TrayIcon::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != ui::WM_KORIMO_TRAY) return ui::Window::HandleMessage(msg, wParam, lParam);
+    if (events_) events_->OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
+    return 0;
+}
+
+std::span<const ui::TimerBinding> TrayIcon::Timers() const {
+    static constexpr ui::TimerBinding kTimers[]{ui::Every<&TrayIcon::FlushNotice>(kNoticeTimer),
+                                                ui::Every<&TrayIcon::RetryAdd>(kAddTimer)};
+    return kTimers;
+}
 
 } // namespace korimo::app

@@ -2,7 +2,8 @@
 // wants them, removed when the program closes. Added again when the shell restarts (Explorer broadcasts
 // "TaskbarCreated" and has forgotten every icon), or a program that lives in the tray would be unreachable. Started
 // at log-on, Korimo can come before the shell's tray: the add fails (or times out) and no "TaskbarCreated" follows
-// for it, so a failed add is tried again every two seconds for two minutes.
+// for it, so a failed add is tried again every two seconds for two minutes. The icon has a message-only window of
+// its own: the shell's callbacks and the icon's timers are its own, and its owner hears of them through Events.
 #pragma once
 
 #include <windows.h>
@@ -12,42 +13,47 @@
 #include <string_view>
 
 #include "app/tray_record.h"
+#include "ui/timer.h"
+#include "ui/window.h"
 
 namespace korimo::app {
 
-class TrayIcon {
+class TrayIcon final : public ui::Window {
 public:
     // What the shell is told (Shell_NotifyIconW; a test's recorder).
     using Notify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
-    // The timer on the owner's window that gives the shell a notice held back by the pacing; the owner binds it
-    // to FlushNotice in its Timers() table.
-    static constexpr UINT_PTR kNoticeTimer = 0x7E41;
-    // The timer on the owner's window that tries a failed add again; the owner binds it to RetryAdd.
-    static constexpr UINT_PTR kAddTimer = 0x7E43;
     static constexpr UINT kAddRetryMs = 2000;
     static constexpr int kAddRetries = 60;
 
+    // What the icon tells the window that owns it.
+    class Events {
+    public:
+        // A mouse message over the icon, or the shell's NIN_KEYSELECT (Enter or Space on it).
+        virtual void OnTrayEvent(UINT mouseMessage) = 0;
+        // The icon has just been added (at last, after a late shell).
+        virtual void OnTrayArrived() = 0;
+
+    protected:
+        ~Events() = default;
+    };
+
     explicit TrayIcon(Notify notify = &Shell_NotifyIconW) : notify_(notify) {}
-    TrayIcon(const TrayIcon&) = delete;
-    TrayIcon& operator=(const TrayIcon&) = delete;
     // However the program ends, no icon of it stays behind in the tray.
-    ~TrayIcon() {
+    ~TrayIcon() override {
         if (added_) RemoveTrayIcon();
     }
 
-    // Adds the icon; `owner` receives its events and its timers. False when the shell did not take it yet: it is
-    // then tried again on the owner's kAddTimer, and every notice meanwhile waits (the newest) for the icon.
-    bool AddTrayIcon(HWND owner, HICON icon);
-    // kAddTimer's tick: true when the icon has just been added.
-    bool RetryAdd();
+    // Adds the icon; `events` hears of it. False when the shell did not take it yet: it is then tried again, and
+    // every notice meanwhile waits (the newest) for the icon.
+    bool AddTrayIcon(HICON icon, Events* events = nullptr);
     // "开启托盘提示" was ticked or unticked: balloons show only while it is ticked (they do at start).
     void NoticesSwitched(bool on) { noticesOn_ = on; }
     void ShowTrayNotice(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip,
                         HICON icon);
     // A report of the monitors (a program started or closed, a file event). Windows 10 and 11 turn balloons into
     // toasts of the notification centre: a report respects the user's quiet time (the first hour after a user's
-    // first log-on, and after an upgrade) and is shown at once or dropped, so that
-    // a flood never becomes a stream of stale toasts long after the events. The log has every report anyway.
+    // first log-on, and after an upgrade) and is shown at once or dropped, so that a flood never becomes a stream
+    // of stale toasts long after the events. The log has every report anyway.
     void ShowReport(std::wstring_view title, std::wstring_view text);
     void RemoveTrayIcon();
     // Shows another picture (the same icon at another size); no notice is repeated.
@@ -57,22 +63,28 @@ public:
     int NoticesSent() const { return noticesSent_; } // balloons given to the shell since start
 
     // After a restart of the shell: puts the icon back if the program wants one, also when the first add
-    // failed because the shell was not up yet (a start with Windows can come before Explorer's). True when the
-    // icon is there now.
-    bool Restore();
+    // failed because the shell was not up yet (a start with Windows can come before Explorer's).
+    void Restore();
 
     bool IsAdded() const { return added_; }
+    // The window the shell tells the icon's events to.
+    HWND IconWindow() const { return Hwnd(); }
 
 private:
+    static constexpr UINT_PTR kNoticeTimer = 1, kAddTimer = 2;
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    std::span<const ui::TimerBinding> Timers() const override;
     NOTIFYICONDATAW Data() const;
     // NIM_ADD, or NIM_MODIFY when the shell already has the icon (an add that timed out but was taken).
     bool Add();
+    void RetryAdd();
     void Offer(); // the newest notice to the shell, at once or when the pacing lets it
     void SendNotice();
     void Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip, bool realtime);
 
     TrayRecord record_;
-    HWND owner_ = nullptr;
+    Events* events_ = nullptr;
     HICON icon_ = nullptr;
     bool noticesOn_ = true;
     Notify notify_;
@@ -82,6 +94,8 @@ private:
     int retriesLeft_ = 0;
     NoticePacer pacer_;
     int noticesSent_ = 0;
+    ui::Timer noticeTimer_{*this, kNoticeTimer}; // the notice held back by the pacing
+    ui::Timer addTimer_{*this, kAddTimer};       // a failed add tried again
 };
 
 } // namespace korimo::app

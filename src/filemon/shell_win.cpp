@@ -83,7 +83,7 @@ std::wstring HexHandle(HWND window) {
     return L"&H" + hex;
 }
 
-LRESULT CALLBACK WindowHook::NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WindowHook::NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     auto* hook = static_cast<WindowHook*>(GetPropW(window, kHook));
     const WNDPROC previous = hook ? hook->previous_ : reinterpret_cast<WNDPROC>(GetPropW(window, kOldWndProc));
     if (msg == WM_NCDESTROY) {

@@ -79,7 +79,7 @@ public:
     bool UnsubclassWindow();
 
 private:
-    static LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK NotifyWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND window_ = nullptr;
     WNDPROC previous_ = nullptr;

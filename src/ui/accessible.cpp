@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/handle.h"
+#include "ui/messages.h"
 
 namespace korimo::ui {
 
@@ -21,7 +22,7 @@ template <class Interface> using Com = Owned<Interface*, &ReleaseInterface<Inter
 std::vector<std::function<void()>> pendingActions;
 
 void Defer(HWND window, const std::function<void()>& action) {
-    if (pendingActions.empty()) SetTimer(GetAncestor(window, GA_ROOT), kAskedActionTimer, 0, nullptr);
+    if (pendingActions.empty()) PostMessageW(GetAncestor(window, GA_ROOT), WM_KORIMO_ASKED_ACTION, 0, 0);
     pendingActions.push_back(action);
 }
 
@@ -221,7 +222,7 @@ struct Described {
     AccessibleSpec spec;
 };
 
-LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     auto* described = reinterpret_cast<Described*>(GetWindowLongPtrW(control, GWLP_USERDATA));
     if (!described) return DefWindowProcW(control, msg, wParam, lParam);
     const WNDPROC previous = described->previous;
@@ -237,8 +238,7 @@ LRESULT CALLBACK DescribedProc(HWND control, UINT msg, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-void RunAskedActions(HWND window) {
-    KillTimer(window, kAskedActionTimer);
+void RunAskedActions() {
     for (auto& action : std::exchange(pendingActions, {}))
         if (action) action();
 }

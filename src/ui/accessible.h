@@ -18,7 +18,7 @@ struct AccessibleElement {
     std::wstring action;          // the name of its default action ("按下")
     std::wstring shortcut;        // the key that does the same ("Esc")
     std::function<RECT()> where;  // in client pixels, as it is drawn now
-    std::function<void()> press;  // its default action; runs after the reader's call has returned (kAskedActionTimer)
+    std::function<void()> press;  // its default action; runs after the reader's call has returned
 };
 
 struct AccessibleSpec {
@@ -32,10 +32,9 @@ struct AccessibleSpec {
 };
 
 // A default action asked for by a screen reader runs from the message loop, after the reader's call has
-// returned (a reader must not wait while the program closes or hides under it): on this timer of the root window
-// of the object, which binds it in its Timers() table to a handler that calls RunAskedActions.
-inline constexpr UINT_PTR kAskedActionTimer = 0x7E42;
-void RunAskedActions(HWND window);
+// returned (a reader must not wait while the program closes or hides under it): WM_KORIMO_ASKED_ACTION is posted
+// to the root window of the object, whose router runs the actions asked so far.
+void RunAskedActions();
 
 // The answer to WM_GETOBJECT: the client object of `window` as `spec` changes it; any other object id goes to
 // the system (a return of 0 from here means: let DefWindowProc answer).

@@ -14,5 +14,8 @@ inline constexpr UINT WM_KORIMO_COME_FORWARD = WM_APP + 2;
 // Posted to the log panel alone by the journal's writer thread when a write failed; the failure waits in the
 // writer's queue.
 inline constexpr UINT WM_KORIMO_JOURNAL_FAILED = WM_APP + 3;
+// Posted to a window by a screen reader's request for a default action of it or of one of its controls: the
+// action runs from the message loop, once the reader's call has returned.
+inline constexpr UINT WM_KORIMO_ASKED_ACTION = WM_APP + 4;
 
 } // namespace korimo::ui

@@ -2,7 +2,9 @@
 
 #include <shellscalingapi.h>
 
+#include "ui/accessible.h"
 #include "ui/gdi.h"
+#include "ui/messages.h"
 
 namespace korimo::ui {
 
@@ -122,12 +124,17 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         for (const TimerBinding& binding : Timers())
             if (binding.id == wParam) binding.run(*this);
         return 0;
+    case WM_KORIMO_ASKED_ACTION:
+        RunAskedActions();
+        return 0;
     default:
         return Default(msg, wParam, lParam);
     }
 }
 
-LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+// No exception may unwind through the system's code that called us: one that reaches here ends the program at
+// once (noexcept), where it is, rather than leaving the system's state half-changed under a running program.
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

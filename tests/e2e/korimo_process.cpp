@@ -10,6 +10,7 @@
 
 #include "../support/desktop.h"
 #include "../support/tray_probe.h"
+#include "ui/messages.h"
 
 namespace korimo::e2e {
 
@@ -83,6 +84,15 @@ bool KorimoProcess::HasExited(DWORD timeoutMs) const {
 }
 
 HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTopLevel(Pid(), className); }
+
+HWND KorimoProcess::IconWindow() const {
+    HWND icon = nullptr;
+    while ((icon = FindWindowExW(HWND_MESSAGE, icon, L"Korimo.TrayIcon", nullptr)) && test::ProcessOf(icon) != Pid()) {
+    }
+    return icon;
+}
+
+void KorimoProcess::PressEnterOnTrayIcon() const { PostMessageW(IconWindow(), korimo::ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); }
 
 bool KorimoProcess::BringUpMainWindow() const {
     const auto icon = test::FindTrayIcon(kTrayTip);

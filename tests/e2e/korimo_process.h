@@ -44,6 +44,10 @@ public:
     HANDLE Handle() const { return info_.hProcess; }
     HWND Main() const { return main_; }
     HWND Panel(const wchar_t* className) const;
+    // The window the shell tells the program's tray icon's events to (a message-only window).
+    HWND IconWindow() const;
+    // Enter on the program's tray icon, as the shell tells it: Wine's tray takes no keyboard focus.
+    void PressEnterOnTrayIcon() const;
     // Double-clicks the program's tray icon as a user would; true once the main window is up.
     bool BringUpMainWindow() const;
     // A message box of the program, once it is on screen; null when none came within the time.

@@ -693,7 +693,7 @@ TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
 
     SetForegroundWindow(typing);
     ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == typing; }, 8000));
-    PostMessageW(korimo.Main(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
+    korimo.PressEnterOnTrayIcon();
     ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "Enter on the icon did not bring the question forward";
     test::PressKey(VK_TAB);
     ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND2)) << "Tab did not reach the second answer";

@@ -271,7 +271,7 @@ TEST_F(ShellTest, ShutdownEndsTheProgramWithoutHoldingItUp) {
 TEST_F(ShellTest, IconComesBackWhenTheShellRestarts) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
-    data.hWnd = korimo.Main();
+    data.hWnd = korimo.IconWindow();
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data)); // what a crashed Explorer leaves: no icon
     ASSERT_TRUE(test::WaitFor([] { return CountKorimoIcons() == 0; }, 8000));
 
@@ -286,7 +286,7 @@ TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
     HWND main = korimo.Main();
     const auto focusIs = [&](HWND want) { return test::WaitFor([&] { return test::KeyboardFocusOf(main) == want; }, 8000); };
     const auto control = [&](int id) { return GetDlgItem(main, id); };
-    PostMessageW(main, ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); // Enter on the icon, as the shell tells it
+    korimo.PressEnterOnTrayIcon();
     ASSERT_TRUE(test::WaitFor([&] { return Visible(main); }, 5000)) << "Enter on the tray icon did not restore";
     ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1))) << "the focus is not on 进程监视";
 
@@ -337,7 +337,7 @@ TEST_F(ShellTest, EveryRoadOfTheMainWindowByKeyboardAlone) {
     EXPECT_TRUE(test::WaitFor([&] { return test::TopLevelWindows(korimo.Pid(), true).empty(); }, 5000))
         << "Esc did not put Korimo into the tray";
 
-    PostMessageW(main, ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    korimo.PressEnterOnTrayIcon();
     ASSERT_TRUE(focusIs(control(app::IDC_COMMAND1)));
     test::PressKey(VK_F4, true);
     HWND saved = korimo.WaitForMessageBox(10000); // the close mark's road: the log saves itself and says so

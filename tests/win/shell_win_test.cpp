@@ -66,7 +66,7 @@ class MainWindowTest : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(main.Load(GetParam(), LoadIcon(nullptr, IDI_APPLICATION), LoadIcon(nullptr, IDI_APPLICATION)));
-        ASSERT_TRUE(tray.AddTrayIcon(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION))); // a tray to minimise into
+        ASSERT_TRUE(tray.AddTrayIcon(LoadIcon(nullptr, IDI_APPLICATION), &main)); // a tray to minimise into
         for (ui::PanelWindow* panel : {static_cast<ui::PanelWindow*>(&pro), static_cast<ui::PanelWindow*>(&dir),
                                        static_cast<ui::PanelWindow*>(&log)})
             ASSERT_TRUE(panel->Load(GetParam()));
@@ -136,20 +136,20 @@ TEST_P(MainWindowTest, PanelsDockUnderTheMainWindowAtItsWidth) {
 }
 
 TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsModal) {
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONUP);
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_SELECT); // a single click, as version 3 tells it
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONUP);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, NIN_SELECT); // a single click, as version 3 tells it
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, WM_RBUTTONDBLCLK);
     EXPECT_FALSE(main.IsVisible());
 
     host.alertShowing = true; // the double-click does nothing; Enter on the icon brings the question forward
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
     EXPECT_EQ(host.questionsBroughtForward, 0);
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
     EXPECT_EQ(host.questionsBroughtForward, 1);
     EXPECT_FALSE(main.IsVisible());
     host.alertShowing = false;
 
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(main.IsVisible());
     EXPECT_FALSE(IsIconic(main.Hwnd()));
     const ui::PixelRect own = main.ScreenRect();
@@ -162,7 +162,7 @@ TEST_P(MainWindowTest, OnlyALeftDoubleClickOnTheIconRestoresAndNotWhileAPopUpIsM
     EXPECT_FALSE(dir.IsVisible());
 
     // Enter or Space on the icon: the same road, the keyboard focus on the first control of the keyboard order.
-    SendMessageW(main.Hwnd(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+    SendMessageW(tray.IconWindow(), ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
     EXPECT_TRUE(main.IsVisible());
     EXPECT_EQ(GetFocus(), GetDlgItem(main.Hwnd(), app::IDC_COMMAND1));
 }
@@ -248,7 +248,7 @@ TEST_P(MainWindowTest, EveryCloseRequestReachesTheProgramAndNoneIsRefused) {
 }
 
 TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
-    ASSERT_TRUE(tray.AddTrayIcon(main.Hwnd(), LoadIcon(nullptr, IDI_APPLICATION)));
+    ASSERT_TRUE(tray.AddTrayIcon(LoadIcon(nullptr, IDI_APPLICATION), &main));
     ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
 
     // A burst of reports: the shell gets the first balloon at once and then only the newest, which is the one
@@ -276,7 +276,7 @@ TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
 
     NOTIFYICONDATAW lost{};
     lost.cbSize = sizeof(lost);
-    lost.hWnd = main.Hwnd();
+    lost.hWnd = tray.IconWindow();
     Shell_NotifyIconW(NIM_DELETE, &lost);
     ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 0; }, 3000));
     SendMessageW(main.Hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
@@ -339,9 +339,8 @@ BOOL WINAPI RecordNotice(DWORD message, PNOTIFYICONDATAW data) {
 }
 
 TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietTime) {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     app::TrayIcon tray(&RecordNotice);
-    ASSERT_TRUE(tray.AddTrayIcon(owner, nullptr));
+    ASSERT_TRUE(tray.AddTrayIcon(nullptr));
     tray.ShowTrayNotice(L"提示：", L"Korimo已经最小化到托盘！", NIIF_INFO, L"", nullptr);
     tray.ShowReport(L"建立文件", L"路径：C:\\a.txt\r\n"); // within the pacing interval: held back
     tray.FlushNotice();
@@ -352,7 +351,6 @@ TEST(TrayNotices, AReportIsShownAtOnceOrDroppedAndRespectsQuietTime) {
     EXPECT_NE(toldTheShell[1].uFlags & NIF_REALTIME, 0u);
     EXPECT_EQ(toldTheShell[1].dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
     tray.RemoveTrayIcon();
-    DestroyWindow(owner);
 }
 
 // A shell that comes late, as Explorer may at log-on: not up for the first add, and the second it takes without
@@ -373,7 +371,7 @@ TEST(TrayNotices, ATrayThatComesLateGetsTheIconAndTheWaitingNoticeAndTheWindowSt
     app::TrayIcon tray(&LateShell);
     app::frmmain main{tray, {&panels.pro, &panels.dir, &panels.log}, host};
     ASSERT_TRUE(main.Load(96, nullptr, nullptr));
-    EXPECT_FALSE(tray.AddTrayIcon(main.Hwnd(), nullptr));
+    EXPECT_FALSE(tray.AddTrayIcon(nullptr, &main));
     main.Image2_Click(); // the start's "to the tray"
     EXPECT_TRUE(main.IsVisible()) << "hidden to a tray that is not there";
     tray.ShowReport(L"开启进程", L"等着图标的通知");
