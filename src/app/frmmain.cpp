@@ -36,11 +36,7 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     for (const ui::ControlSpec& entry : MainControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
     Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
-    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    // An elevated Korimo hears the shell's broadcast only when it lets it through: Explorer runs at a lower
-    // integrity level, and without this the icon would be gone for good after Explorer restarts.
-    if (taskbarCreated_) ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
-    // Likewise a second start's request, made by a copy that runs without elevation.
+    // A second start's request, made by a copy that runs without elevation, is let through to an elevated one.
     ChangeWindowMessageFilterEx(Hwnd(), ui::WM_KORIMO_COME_FORWARD, MSGFLT_ALLOW, nullptr);
     // The credit label is a link to the about box (F1 opens it too).
     ui::AccessibleSpec link;
@@ -333,10 +329,6 @@ COLORREF frmmain::ControlTextColour(HWND control) const {
 }
 
 LRESULT frmmain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == taskbarCreated_ && msg != 0) {
-        tray_.Restore();
-        return 0;
-    }
     switch (msg) {
     case WM_SIZE:
         OnSize(wParam);

@@ -120,7 +120,6 @@ private:
     ui::Font titleFont_;
     ui::Font subtitleFont_;
     HWND lastFocus_ = nullptr; // the control that had the focus when the window was last active
-    UINT taskbarCreated_ = 0;
     bool waitingForTray_ = false; // on screen only because there was no tray icon to go to
     std::wstring programPath_;
 };

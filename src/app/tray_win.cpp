@@ -35,7 +35,13 @@ NOTIFYICONDATAW TrayIcon::Data() const {
 }
 
 bool TrayIcon::AddTrayIcon(HICON icon, Events* events) {
-    if (!IsLoaded() && !CreateWindowOf({L"Korimo.TrayIcon"}, L"", 0, 0, {0, 0, 0, 0}, HWND_MESSAGE)) return false;
+    if (!IsLoaded()) {
+        if (!CreateWindowOf({L"Korimo.TrayIcon"}, L"", WS_POPUP, WS_EX_TOOLWINDOW, {0, 0, 0, 0})) return false;
+        // An elevated Korimo hears the shell's broadcast only when it lets it through: Explorer runs at a lower
+        // integrity level, and without this the icon would be gone for good after Explorer restarts.
+        taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+        if (taskbarCreated_) ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    }
     events_ = events;
     icon_ = icon;
     wanted_ = true;
@@ -128,6 +134,10 @@ void TrayIcon::Restore() {
 }
 
 LRESULT TrayIcon::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == taskbarCreated_ && msg != 0) {
+        Restore();
+        return 0;
+    }
     if (msg != ui::WM_KORIMO_TRAY) return ui::Window::HandleMessage(msg, wParam, lParam);
     if (events_) events_->OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
     return 0;

@@ -2,8 +2,10 @@
 // wants them, removed when the program closes. Added again when the shell restarts (Explorer broadcasts
 // "TaskbarCreated" and has forgotten every icon), or a program that lives in the tray would be unreachable. Started
 // at log-on, Korimo can come before the shell's tray: the add fails (or times out) and no "TaskbarCreated" follows
-// for it, so a failed add is tried again every two seconds for two minutes. The icon has a message-only window of
-// its own: the shell's callbacks and the icon's timers are its own, and its owner hears of them through Events.
+// for it, so a failed add is tried again every two seconds for two minutes. The icon has a hidden window of its
+// own: the shell's callbacks, "TaskbarCreated" and the icon's timers are its own, and its owner hears of them
+// through Events. It is a top-level window, not a message-only one: those hear no broadcast, and the shell removes
+// the icon of a window that is gone (a killed Korimo leaves no dead icon behind under Wine).
 #pragma once
 
 #include <windows.h>
@@ -62,9 +64,6 @@ public:
     void FlushNotice();
     int NoticesSent() const { return noticesSent_; } // balloons given to the shell since start
 
-    // After a restart of the shell: puts the icon back if the program wants one, also when the first add
-    // failed because the shell was not up yet (a start with Windows can come before Explorer's).
-    void Restore();
 
     bool IsAdded() const { return added_; }
     // The window the shell tells the icon's events to.
@@ -72,6 +71,7 @@ public:
 
 private:
     static constexpr UINT_PTR kNoticeTimer = 1, kAddTimer = 2;
+    UINT taskbarCreated_ = 0;
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     std::span<const ui::TimerBinding> Timers() const override;
@@ -79,6 +79,9 @@ private:
     // NIM_ADD, or NIM_MODIFY when the shell already has the icon (an add that timed out but was taken).
     bool Add();
     void RetryAdd();
+    // After a restart of the shell: puts the icon back if the program wants one, also when the first add
+    // failed because the shell was not up yet (a start with Windows can come before Explorer's).
+    void Restore();
     void Offer(); // the newest notice to the shell, at once or when the pacing lets it
     void SendNotice();
     void Show(std::wstring_view title, std::wstring_view text, DWORD infoFlags, std::wstring_view tip, bool realtime);

@@ -41,11 +41,11 @@ ui::Handle RunBatch(const std::wstring& batch, const std::wstring& workingFolder
 // Which processes the answer closes, as they run now, each held from here on (the one asked about since its
 // question); the user is told when that is none of them or the shell. An instance that cannot be held, or whose
 // creation time is unknown, is left out: its id could be another program's by the time taskkill runs.
-std::optional<std::vector<ClosingProcess>> ProcessesToClose(HWND owner, const CloseOrder& order, const ClosePlan& plan,
+std::optional<std::vector<ClosingProcess>> ProcessesToClose(std::wstring& told, const CloseOrder& order, const ClosePlan& plan,
                                                             const std::vector<RunningProcess>& running,
                                                             std::unique_ptr<ProcessHold> asked) {
     if (plan.shellSpared)
-        ui::ShowFailure(owner, L"不能关闭桌面外壳程序：\n" + order.path +
+        told = (L"不能关闭桌面外壳程序：\n" + order.path +
                                    L"\n\n它提供桌面、任务栏和托盘，关闭它会使它们连同 Korimo 的托盘图标一起消失。");
     std::vector<ClosingProcess> closing;
     for (std::uint32_t pid : plan.pids) {
@@ -58,7 +58,7 @@ std::optional<std::vector<ClosingProcess>> ProcessesToClose(HWND owner, const Cl
         if (hold && hold->Held()) closing.push_back({pid, process->path, std::move(hold)});
     }
     if (closing.empty() && !plan.shellSpared)
-        ui::ShowFailure(owner, L"程序\n" + order.path + L"\n已经结束，没有关闭任何进程。");
+        told = (L"程序\n" + order.path + L"\n已经结束，没有关闭任何进程。");
     if (closing.empty()) return std::nullopt;
     return closing;
 }
@@ -66,17 +66,17 @@ std::optional<std::vector<ClosingProcess>> ProcessesToClose(HWND owner, const Cl
 // "关闭" as the window's own × mark gives it: the Store app's frame (the frame host closes that one app) or the
 // console window (Windows closes the programs in that console). Only while the window still shows the process asked
 // about: a window handle alone may be another window's by now.
-bool AskWindowToClose(HWND owner, const CloseOrder& order) {
+bool AskWindowToClose(std::wstring& told, const CloseOrder& order) {
     HWND window = reinterpret_cast<HWND>(order.window);
     HWND shows = order.frame == Frame::StoreApp ? StoreAppWindow(window) : window;
     DWORD shown = 0;
     if (!IsWindow(window) || !shows || !GetWindowThreadProcessId(shows, &shown) || shown != order.pid) {
-        ui::ShowFailure(owner, L"程序\n" + order.path + L"\n的窗口已经关闭，没有关闭任何进程。");
+        told = (L"程序\n" + order.path + L"\n的窗口已经关闭，没有关闭任何进程。");
         return false;
     }
     if (PostMessageW(window, WM_CLOSE, 0, 0)) return true;
     const DWORD error = GetLastError();
-    ui::ShowFailure(owner, L"无法关闭程序\n" + order.path + L"\n不能向它的窗口发出关闭请求" +
+    told = (L"无法关闭程序\n" + order.path + L"\n不能向它的窗口发出关闭请求" +
                                (error == ERROR_ACCESS_DENIED ? L"（它可能以管理员身份运行，需要以管理员身份运行 Korimo）"
                                                              : L"") +
                                L"：\n\n" + ui::SystemMessage(error));
@@ -84,13 +84,13 @@ bool AskWindowToClose(HWND owner, const CloseOrder& order) {
 }
 
 // The batch line for the processes, written, held and run.
-std::unique_ptr<BatchRun> CloseByBatch(HWND owner, const std::wstring& appFolder, bool forced,
+std::unique_ptr<BatchRun> CloseByBatch(std::wstring& told, const std::wstring& appFolder, bool forced,
                                        const std::vector<ClosingProcess>& closing) {
     std::vector<std::uint32_t> pids;
     for (const ClosingProcess& process : closing) pids.push_back(process.pid);
     const std::optional<std::wstring> line = TaskkillLine(SystemFolder(), forced, pids);
     if (!line || !ui::FitsAnsi(*line)) {
-        ui::ShowFailure(owner, L"无法关闭进程：系统文件夹\n" + SystemFolder() + L"\n含有不能安全写入批处理文件的字符。");
+        told = (L"无法关闭进程：系统文件夹\n" + SystemFolder() + L"\n含有不能安全写入批处理文件的字符。");
         return nullptr;
     }
     const std::wstring batch = appFolder + kBatchFileName;
@@ -98,14 +98,14 @@ std::unique_ptr<BatchRun> CloseByBatch(HWND owner, const std::wstring& appFolder
     run->file = WriteHeldBatch(batch, ui::ToAnsi(*line));
     if (!run->file.Valid()) {
         const DWORD error = GetLastError();
-        ui::ShowFailure(owner, L"无法关闭进程：不能写入批处理文件\n" + batch +
+        told = (L"无法关闭进程：不能写入批处理文件\n" + batch +
                                    (error == ERROR_SHARING_VIOLATION ? L"\n\n另一个程序正打开着它；为了安全，Korimo 不运行别人能改动的批处理文件。"
                                                                      : L"\n\n" + ui::SystemMessage(error)));
         return nullptr;
     }
     run->cmd = RunBatch(batch, appFolder);
     if (!run->cmd.Valid()) {
-        ui::ShowFailure(owner, L"无法关闭进程：不能运行批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
+        told = (L"无法关闭进程：不能运行批处理文件\n" + batch + L"\n\n" + ui::SystemMessage(GetLastError()));
         return nullptr;
     }
     return run;
@@ -138,35 +138,35 @@ bool MayEnd(std::uint32_t pid) {
     return process.Valid() || GetLastError() != ERROR_ACCESS_DENIED;
 }
 
-std::optional<CloseOutcome> CloseByImageName(HWND owner, const std::wstring& appFolder, CloseOrder order,
-                                             std::unique_ptr<ProcessHold> asked) {
+CloseOutcome CloseByImageName(const std::wstring& appFolder, CloseOrder order, std::unique_ptr<ProcessHold> asked) {
+    CloseOutcome outcome;
+    std::wstring& told = outcome.told;
     if (!order.held || !asked || !asked->Held()) { // never by a bare id
         const std::wstring why = asked ? asked->Refusal() : std::wstring();
-        ui::ShowFailure(owner, L"Korimo 不能关闭程序\n" + order.path + L"\nPID：" + std::to_wstring(order.pid) +
-                                   L"\n\n" + why + L"\n\n没有关闭任何进程。");
-        return std::nullopt;
+        told = L"Korimo 不能关闭程序\n" + order.path + L"\nPID：" + std::to_wstring(order.pid) + L"\n\n" + why +
+               L"\n\n没有关闭任何进程。";
+        return outcome;
     }
     if (RoadOf(order) == CloseRoad::Refused) {
-        ui::ShowFailure(owner, L"这个窗口属于 Windows 的应用框架宿主程序\n" + order.path +
-                                   L"\n它承载着所有商店应用（设置、计算器、照片等）的窗口，关闭它就会关闭所有商店应用。"
-                                   L"\n\n没有关闭任何进程。");
-        return std::nullopt;
+        told = L"这个窗口属于 Windows 的应用框架宿主程序\n" + order.path +
+               L"\n它承载着所有商店应用（设置、计算器、照片等）的窗口，关闭它就会关闭所有商店应用。\n\n没有关闭任何进程。";
+        return outcome;
     }
     order.console = order.frame == Frame::Own && IsConsoleProgram(order.path);
     const std::optional<std::vector<RunningProcess>> running = RunningProcesses();
     if (!running) {
-        ui::ShowFailure(owner, L"无法关闭进程：不能列出正在运行的程序\n\n" + ui::SystemMessage(GetLastError()));
-        return std::nullopt;
+        told = L"无法关闭进程：不能列出正在运行的程序\n\n" + ui::SystemMessage(GetLastError());
+        return outcome;
     }
     const ClosePlan plan = PlanClose(order, *running, ShellProcesses(), GetCurrentProcessId(), SystemFolder(), SamePath);
-    std::optional<std::vector<ClosingProcess>> closing = ProcessesToClose(owner, order, plan, *running, std::move(asked));
-    if (!closing) return std::nullopt;
-    CloseOutcome outcome{std::move(*closing), KindOf(order), nullptr, L""};
-    if (RoadOf(order) == CloseRoad::CloseWindow) {
-        if (!AskWindowToClose(owner, order)) return std::nullopt;
-    } else if (!(outcome.batch = CloseByBatch(owner, appFolder, order.forced, outcome.closing))) {
-        return std::nullopt;
-    }
+    std::optional<std::vector<ClosingProcess>> closing = ProcessesToClose(told, order, plan, *running, std::move(asked));
+    if (!closing) return outcome;
+    const bool started = RoadOf(order) == CloseRoad::CloseWindow
+                             ? AskWindowToClose(told, order)
+                             : (outcome.batch = CloseByBatch(told, appFolder, order.forced, *closing)) != nullptr;
+    if (!started) return outcome;
+    outcome.closing = std::move(*closing);
+    outcome.kind = KindOf(order);
     if (plan.sharedHost) outcome.logEntry = SharedHostLogEntry(order.path, order.pid);
     return outcome;
 }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "procmon/close_plan.h"
+#include "procmon/process_check.h"
+#include "procmon/window_list_win.h"
 #include "ui/handle.h"
 
 namespace korimo::procmon {
@@ -51,23 +53,34 @@ struct BatchRun {
     bool Ended() const { return !cmd.Valid() || WaitForSingleObject(cmd.Get(), 0) == WAIT_OBJECT_0; }
 };
 
-// What an answer set going: the processes to watch until they end, how, the batch to hold while it runs (none
-// where the window was asked), and what the log is told (the close of a shared host; empty otherwise).
+// What an answer set going: the processes to watch until they end (none when nothing was closed), how, the batch
+// to hold while it runs (none where the window was asked), what the log is told (the close of a shared host) and
+// what the user is told (why nothing was closed, or that the desktop shell was spared); empty where nothing is.
 struct CloseOutcome {
     std::vector<ClosingProcess> closing;
     CloseKind kind = CloseKind::Polite;
     std::unique_ptr<BatchRun> batch;
     std::wstring logEntry;
+    std::wstring told;
 };
 
 // Closes the process asked about (held since the question: `asked`) and, unless it is a shared host or is asked
 // through its window, the other running instances of its executable file (PlanClose). By process ids through
 // the batch file run by the system's own cmd.exe without a console window (a console of our own would be
 // reported as a started program); a Store app's "关闭" and a console program's through WM_CLOSE to the window
-// reported. Tells the user (in a message box owned by `owner`) when the process could not be held, when it is
-// the frame host of every Store app, when it has already ended, when the desktop shell was spared, and when the
-// file cannot be written, held or run or the window asked. Otherwise: what was set going.
-std::optional<CloseOutcome> CloseByImageName(HWND owner, const std::wstring& appFolder, CloseOrder order,
-                                             std::unique_ptr<ProcessHold> asked);
+// reported. Nothing is closed when the process could not be held, when it is the frame host of every Store app,
+// when it has already ended, and when the file cannot be written, held or run or the window asked: the outcome
+// says why. It shows nothing itself.
+CloseOutcome CloseByImageName(const std::wstring& appFolder, CloseOrder order, std::unique_ptr<ProcessHold> asked);
+
+// The check's desktop as it is: the windows and processes it reads, and the hold it takes.
+class WinDesktop final : public CheckPlatform {
+public:
+    std::vector<WindowEntry> ListWindows() override { return GetOpenWindowNames(); }
+    ProcessInfo LookUp(const WindowEntry& entry) override { return LookUpWindow(reinterpret_cast<HWND>(entry.window)); }
+    std::unique_ptr<ProcessHold> HoldProcess(const ProcessInfo& info) override {
+        return std::make_unique<HeldProcess>(info.pid, info.started);
+    }
+};
 
 } // namespace korimo::procmon

@@ -8,6 +8,7 @@
 #include "procmon/process_report.h"
 #include "procmon/window_list_win.h"
 #include "ui/accessible.h"
+#include "ui/text_win.h"
 
 namespace korimo::procmon {
 
@@ -29,7 +30,8 @@ void pro_form::OnLoad() {
     SetWindowPos(Control(IDC_PRO_PICTURE1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (int id : {IDC_PRO_CHECK2_0, IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_0, IDC_PRO_CHECK1_1, IDC_PRO_CHECK1_2})
         Button_SetCheck(Control(id), BST_CHECKED);
-    check_.Baseline(*this);
+    ReadSettings();
+    check_.Baseline(desktop_);
     ShowList(check_.Now());
     if (check_.LastLookedUp()) ShowLookedUp(*check_.LastLookedUp()); // the last entry stays selected
     SetPeriod(kInitialPeriodMs);
@@ -38,6 +40,7 @@ void pro_form::OnLoad() {
 std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls(); }
 
 void pro_form::OnUnload(ui::UnloadMode) {
+    check_.Withdraw(); // a check waiting for an answer or a message box goes no further
     proTimer_.Stop();
     closeTimer_.Stop();
     closes_.Clear(); // Korimo is closing: no process and no batch stays held
@@ -46,16 +49,14 @@ void pro_form::OnUnload(ui::UnloadMode) {
 
 bool pro_form::Ticked(int id) const { return Button_GetCheck(Control(id)) != BST_UNCHECKED; }
 
-CheckSettings pro_form::Settings() {
-    CheckSettings settings;
-    settings.prompts = Ticked(IDC_PRO_CHECK2_1);
-    settings.closeNotices = Ticked(IDC_PRO_CHECK2_2);
+void pro_form::ReadSettings() {
+    settings_.prompts = Ticked(IDC_PRO_CHECK2_1);
+    settings_.closeNotices = Ticked(IDC_PRO_CHECK2_2);
     for (int k = 0; k < 3; ++k) {
         wchar_t caption[64]{};
         GetWindowTextW(Control(IDC_PRO_CHECK1_0 + k), caption, 64);
-        if (Ticked(IDC_PRO_CHECK1_0 + k)) settings.ignored[k] = caption;
+        settings_.ignored[k] = Ticked(IDC_PRO_CHECK1_0 + k) ? caption : L"";
     }
-    return settings;
 }
 
 namespace {
@@ -93,21 +94,13 @@ void pro_form::ShowList(const std::vector<WindowEntry>& windows) {
     shownBefore_ = std::exchange(shownList_, windows);
 }
 
-std::vector<WindowEntry> pro_form::ListWindows() { return GetOpenWindowNames(); }
-
-ProcessInfo pro_form::LookUp(const WindowEntry& entry) { return LookUpWindow(reinterpret_cast<HWND>(entry.window)); }
-
-std::unique_ptr<ProcessHold> pro_form::Hold(const ProcessInfo& info) {
-    return std::make_unique<HeldProcess>(info.pid, info.started);
-}
-
 void pro_form::ShowDetails(const ProcessInfo& info) {
     if (!IsLoaded()) return;
     SetWindowTextW(Control(IDC_PRO_PROCESSID), std::to_wstring(info.pid).c_str());
     SetWindowTextW(Control(IDC_PRO_PATH), info.path.c_str());
 }
 
-void pro_form::ShowLookedUp(const ProcessCheck::LookedUp& lookedUp) {
+void pro_form::ShowLookedUp(const LookedUp& lookedUp) {
     if (!IsLoaded()) return;
     HWND list = Control(IDC_PRO_PROCESS);
     const int count = ListBox_GetCount(list);
@@ -124,29 +117,21 @@ void pro_form::Tell(const Report& report) {
     host_.Log(report.logEntry);
 }
 
+Answer pro_form::Ask(const std::wstring& question) { return host_.Ask(question); }
+
 // While a question waits, the program's messages go on (the pop-up's own loop): a tick that comes meanwhile
 // finds the check running and does nothing.
-void pro_form::RunCheck() {
-    if (!check_.Begin(*this)) return;
-    ShowList(check_.Now());
-    while (std::optional<Started> started = check_.Next(*this)) {
-        ShowLookedUp({started->entry, started->process});
-        Tell(started->report);
-        if (started->question.empty()) continue;
-        const Answer answer = host_.Ask(started->question);
-        if (std::optional<CloseRequest> close = check_.Answered(std::move(*started), answer))
-            CloseByImageName(close->order, std::move(close->hold));
-    }
-    for (const Report& closed : check_.End(*this)) Tell(closed);
-}
+void pro_form::RunCheck() { check_.Run(desktop_, settings_, *this); }
 
 // The close is watched from the timer, so the check, the file monitor and later questions go on meanwhile.
-void pro_form::CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold) {
-    std::optional<CloseOutcome> outcome = procmon::CloseByImageName(Hwnd(), dataFolder_, order, std::move(hold));
-    if (!outcome) return;
-    if (!outcome->logEntry.empty()) host_.Log(outcome->logEntry);
-    closes_.Watch(std::move(outcome->closing), outcome->kind, GetTickCount64());
-    if (outcome->batch) batches_.push_back(std::move(outcome->batch));
+void pro_form::Close(CloseRequest request) {
+    CloseOutcome outcome = CloseByImageName(dataFolder_, request.order, std::move(request.hold));
+    if (!outcome.logEntry.empty()) host_.Log(outcome.logEntry);
+    if (!outcome.told.empty()) ui::ShowFailure(Hwnd(), outcome.told);
+    // The box waits for the user: the panel may have gone meanwhile, letting go of everything it held.
+    if (!IsLoaded() || outcome.closing.empty()) return;
+    closes_.Watch(std::move(outcome.closing), outcome.kind, GetTickCount64());
+    if (outcome.batch) batches_.push_back(std::move(outcome.batch));
     closeTimer_.Start(kCloseTimerMs);
 }
 
@@ -196,6 +181,7 @@ std::span<const ui::CommandBinding> pro_form::Commands() const {
         ui::On<&pro_form::cmdRefresh_Click>(IDC_PRO_CMDREFRESH),
         ui::On<&pro_form::process_Click>(IDC_PRO_PROCESS, LBN_SELCHANGE),
         ui::On<&pro_form::protextt_Change>(IDC_PRO_PROTEXTT, EN_CHANGE),
+        ui::OnEach<&pro_form::ReadSettings>(IDC_PRO_CHECK2_1, IDC_PRO_CHECK1_2),
     };
     return kCommands;
 }

@@ -12,7 +12,7 @@
 
 namespace korimo::procmon {
 
-class pro_form final : public ui::PanelWindow, private CheckPlatform {
+class pro_form final : public ui::PanelWindow, private CheckUser {
 public:
     // Reports, questions and closes go through `host`; the batch file goes into `dataFolder`.
     pro_form(alerts::PanelHost& host, std::wstring dataFolder) : host_(host), dataFolder_(std::move(dataFolder)) {}
@@ -34,19 +34,16 @@ protected:
     std::span<const ui::ControlSpec> Controls() const override;
 
 private:
-    // CheckPlatform: what the check reads.
-    std::vector<WindowEntry> ListWindows() override;
-    ProcessInfo LookUp(const WindowEntry& entry) override;
-    CheckSettings Settings() override;
-    std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) override;
-
-    // One check: its steps shown, reported, asked and acted on in the order the check hands them back.
-    void RunCheck();
-    void Tell(const Report& report);
-    void CloseByImageName(const CloseOrder& order, std::unique_ptr<ProcessHold> hold);
-    void ShowList(const std::vector<WindowEntry>& windows);
+    // CheckUser: what the check hands back, shown, reported, asked and closed in its order.
+    void ShowList(const std::vector<WindowEntry>& windows) override;
     // The entry selected, as a click on it would, and its process shown.
-    void ShowLookedUp(const ProcessCheck::LookedUp& lookedUp);
+    void ShowLookedUp(const LookedUp& lookedUp) override;
+    void Tell(const Report& report) override;
+    Answer Ask(const std::wstring& question) override;
+    void Close(CloseRequest request) override;
+
+    void RunCheck();
+    void ReadSettings(); // the boxes the check reads, when one changes
     void ShowDetails(const ProcessInfo& info);
     void SetPeriod(unsigned milliseconds);
     bool Ticked(int id) const;
@@ -56,6 +53,8 @@ private:
 
     alerts::PanelHost& host_;
     std::wstring dataFolder_;
+    WinDesktop desktop_;
+    CheckSettings settings_;
     ProcessCheck check_;
     CloseWatch closes_;
     std::vector<std::unique_ptr<BatchRun>> batches_; // each held until the cmd.exe that runs it has ended

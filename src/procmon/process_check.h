@@ -30,8 +30,8 @@ struct WindowEntry {
 };
 
 struct ProcessInfo {
-    std::uint32_t pid = 0;
-    std::wstring path;         // "SYSTEM" where it cannot be read
+    std::uint32_t pid = 0;     // 0: the window had closed before it was looked up, and nothing is known of it
+    std::wstring path;         // "SYSTEM" where it cannot be read; kGonePath with pid 0
     std::uint64_t started = 0; // the process's creation time, 0 where it cannot be read: tells a reused id
     bool korimo = false;       // a process of Korimo's own program file (a second copy refusing to start)
     Frame frame = Frame::Own;  // a Store app's frame names the app inside it, not the frame host
@@ -43,16 +43,15 @@ struct CheckSettings {
     std::array<std::wstring, 3> ignored; // captions of the ticked Check1 boxes; empty where a box is off
 };
 
-// What the check reads: the desktop's windows and their processes, the panel's settings, and a hold on the
-// process it is about to ask about. Nothing here shows, reports or asks anything.
+// What the check reads of the desktop: its windows and their processes; and the one act it asks of the system, a
+// hold on the process it is about to ask about.
 class CheckPlatform {
 public:
     virtual std::vector<WindowEntry> ListWindows() = 0;
     virtual ProcessInfo LookUp(const WindowEntry& entry) = 0;
-    virtual CheckSettings Settings() = 0;
     // Holds the process about to be asked about, as it was looked up, until the answer is known (and, when the
     // answer closes it, until the close is over).
-    virtual std::unique_ptr<ProcessHold> Hold(const ProcessInfo& info) = 0;
+    virtual std::unique_ptr<ProcessHold> HoldProcess(const ProcessInfo& info) = 0;
 
 protected:
     ~CheckPlatform() = default;
@@ -65,20 +64,31 @@ struct Report {
     std::wstring logEntry;
 };
 
-// A title that is new since the last check, looked up: its report and, when the user is to be asked about it,
-// the question and the hold on its process that goes with the answer.
-struct Started {
-    WindowEntry entry;
-    ProcessInfo process;
-    Report report;
-    std::wstring question;             // empty: nobody is asked (prompts off, an ignored image name)
-    std::unique_ptr<ProcessHold> hold; // from before the question until the answer is acted on
-};
-
 // What an answer orders: the close, with the hold the process was asked under.
 struct CloseRequest {
     CloseOrder order;
     std::unique_ptr<ProcessHold> hold;
+};
+
+// An entry and its process as the last lookup found them: what the panel shows as selected.
+struct LookedUp {
+    WindowEntry entry;
+    ProcessInfo process;
+};
+
+// What the check asks of the panel that runs it, in the order it goes: the list it took, each new title looked up
+// and its report, the question about it and the close its answer orders, then the reports of the titles gone.
+// Each of these may wait (a question, a message box): the check may be withdrawn meanwhile.
+class CheckUser {
+public:
+    virtual void ShowList(const std::vector<WindowEntry>& windows) = 0;
+    virtual void ShowLookedUp(const LookedUp& lookedUp) = 0;
+    virtual void Tell(const Report& report) = 0;
+    virtual Answer Ask(const std::wstring& question) = 0;
+    virtual void Close(CloseRequest request) = 0;
+
+protected:
+    ~CheckUser() = default;
 };
 
 // Indices of the titles that are new in `current` and of those that have gone from `previous`. A title counts
@@ -101,28 +111,20 @@ Span ChangedSpan(const std::vector<WindowEntry>& from, const std::vector<WindowE
 // Where line `lines` begins in the text of a list, every title followed by CR LF.
 std::size_t TextOffset(const std::vector<WindowEntry>& list, std::size_t lines);
 
-// One check goes Begin, Next until it gives nothing (Answered after each question), End. The answer of one
-// question is acted on before the next title is looked up.
+// The check. Its memory between two checks: the two title lists and, for every window of the list now, its
+// process as it was looked up when the window was first seen.
 class ProcessCheck {
 public:
-    // An entry and its process as the last lookup found them: what the panel shows as selected.
-    struct LookedUp {
-        WindowEntry entry;
-        ProcessInfo process;
-    };
-
     // The load step: the first list is the baseline, every entry looked up and none reported.
-    void Baseline(CheckPlatform& platform);
-    // Takes the list now and compares it with the last. False, doing nothing, while another check is still
-    // running (a tick that comes while a question waits for its answer).
-    bool Begin(CheckPlatform& platform);
-    // The next new title, looked up now; nothing once every one has had its turn or a question was withdrawn.
-    std::optional<Started> Next(CheckPlatform& platform);
-    // The user's answer to the question about `started`: the close it orders, if any. A withdrawn question (the
-    // program is closing) ends the check: nothing more is reported.
-    std::optional<CloseRequest> Answered(Started started, Answer answer);
-    // Ends the check: the reports of the titles that have gone, while close notices are on.
-    std::vector<Report> End(CheckPlatform& platform);
+    void Baseline(CheckPlatform& desktop);
+    // One check with these settings, told to `user` step by step: the list now against the last, each new title
+    // looked up and reported in turn and, when the user is to be asked, asked about and closed as the answer
+    // orders before the next is looked up, then the titles gone. False, doing nothing, while another check is
+    // still running (a tick that comes while a question waits for its answer).
+    bool Run(CheckPlatform& desktop, const CheckSettings& settings, CheckUser& user);
+    // Ends the check under way wherever it waits: nothing more is looked up, reported, asked or closed (the
+    // program is closing, its log being saved).
+    void Withdraw();
 
     bool IsRunning() const { return running_; }
     const std::vector<WindowEntry>& Now() const { return current_; }
@@ -133,6 +135,20 @@ public:
     std::size_t TitlesBefore() const { return previous_.size(); }
 
 private:
+    // A new title, looked up, its report and, when the user is to be asked, the question and the hold.
+    struct Started {
+        WindowEntry entry;
+        ProcessInfo process;
+        Report report;
+        std::wstring question;             // empty: nobody is asked
+        std::unique_ptr<ProcessHold> hold; // from before the question until the answer is acted on
+    };
+    void Begin(CheckPlatform& desktop, const CheckSettings& settings);
+    std::optional<Started> Next(CheckPlatform& desktop);
+    std::optional<CloseRequest> Answered(Started started, Answer answer);
+    std::vector<Report> End();
+    const ProcessInfo& Remember(CheckPlatform& desktop, const WindowEntry& entry);
+
     std::vector<WindowEntry> previous_;
     std::vector<WindowEntry> current_;
     std::unordered_map<std::uintptr_t, ProcessInfo> known_; // looked up once, when the window was first seen
@@ -140,6 +156,8 @@ private:
     std::vector<WindowEntry> started_;
     std::size_t nextStarted_ = 0;
     std::vector<WindowEntry> closed_;
+    std::unordered_map<std::uintptr_t, ProcessInfo> gone_; // what was known of the windows closed_ names
+    CheckSettings settings_;
     std::optional<LookedUp> lastLookedUp_;
     bool running_ = false;
     bool withdrawn_ = false;

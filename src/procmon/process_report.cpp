@@ -13,7 +13,8 @@ std::wstring OneLine(std::wstring_view text) {
 
 namespace {
 std::wstring Lines(std::wstring_view title, std::wstring_view path, std::uint32_t pid, const wchar_t* end) {
-    return L"标题：" + OneLine(title) + L"\r\n路径：" + OneLine(path) + L"\r\nPID：" + std::to_wstring(pid) + end;
+    return L"标题：" + OneLine(title) + L"\r\n路径：" + OneLine(path) + L"\r\nPID：" +
+           (pid ? std::to_wstring(pid) : L"（无法得知）") + end;
 }
 } // namespace
 

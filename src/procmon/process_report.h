@@ -21,8 +21,11 @@ std::wstring CloseFailedLogEntry(std::wstring_view path, std::uint32_t pid, std:
 // A close of a shared host of the system: only the process asked about is closed, and the log says why.
 std::wstring SharedHostLogEntry(std::wstring_view path, std::uint32_t pid);
 
-// The path of a process whose file cannot be read, and of the windows whose process is unknown.
+// The path of a process whose file cannot be read.
 inline constexpr wchar_t kUnknownPath[] = L"SYSTEM";
+// What a report says of the process of a window that had closed before it was looked up: nothing can be known of
+// it, and its process id shows as unknown too (no window belongs to process 0).
+inline constexpr wchar_t kGonePath[] = L"（窗口在查看前已经关闭，无法得知它的进程）";
 // The part of a path after its last backslash (the whole path when it has none, as "SYSTEM").
 std::wstring ImageName(std::wstring_view path);
 

@@ -107,7 +107,7 @@ std::vector<WindowEntry> GetOpenWindowNames() {
 
 namespace {
 ProcessInfo LookUpProcess(DWORD processId) {
-    if (!processId) return {0, kUnknownPath};
+    if (!processId) return {0, kGonePath};
     ProcessInfo info{processId, GetProcessPathByProcessID(processId), StartTimeIfRunning(processId).value_or(0)};
     static const std::wstring ownPath = ui::ModulePath();
     info.korimo = info.path != kUnknownPath && SamePath(info.path, ownPath);

@@ -85,12 +85,7 @@ bool KorimoProcess::HasExited(DWORD timeoutMs) const {
 
 HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTopLevel(Pid(), className); }
 
-HWND KorimoProcess::IconWindow() const {
-    HWND icon = nullptr;
-    while ((icon = FindWindowExW(HWND_MESSAGE, icon, L"Korimo.TrayIcon", nullptr)) && test::ProcessOf(icon) != Pid()) {
-    }
-    return icon;
-}
+HWND KorimoProcess::IconWindow() const { return test::FindTopLevel(Pid(), L"Korimo.TrayIcon"); }
 
 void KorimoProcess::PressEnterOnTrayIcon() const { PostMessageW(IconWindow(), korimo::ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); }
 

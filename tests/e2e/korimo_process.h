@@ -44,7 +44,7 @@ public:
     HANDLE Handle() const { return info_.hProcess; }
     HWND Main() const { return main_; }
     HWND Panel(const wchar_t* className) const;
-    // The window the shell tells the program's tray icon's events to (a message-only window).
+    // The window the shell tells the program's tray icon's events to.
     HWND IconWindow() const;
     // Enter on the program's tray icon, as the shell tells it: Wine's tray takes no keyboard focus.
     void PressEnterOnTrayIcon() const;

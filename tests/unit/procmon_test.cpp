@@ -26,7 +26,8 @@ struct FakeHold final : ProcessHold {
     const bool* ended_;
 };
 
-class FakeDesktop final : public CheckPlatform {
+// The desktop the check reads and the panel it tells, in one: what it shows, reports, asks and orders closed.
+class FakeDesktop final : public CheckPlatform, public CheckUser {
 public:
     std::vector<WindowEntry> windows;
     std::map<std::uintptr_t, ProcessInfo> processes;
@@ -52,12 +53,14 @@ public:
     ProcessInfo LookUp(const WindowEntry& entry) override {
         ++lookups;
         const auto found = processes.find(entry.window);
-        return found != processes.end() ? found->second : ProcessInfo{0, L"SYSTEM"};
+        return found != processes.end() ? found->second : ProcessInfo{0, kGonePath};
     }
-    CheckSettings Settings() override { return settings; }
-    std::unique_ptr<ProcessHold> Hold(const ProcessInfo&) override { return std::make_unique<FakeHold>(holds); }
+    std::unique_ptr<ProcessHold> HoldProcess(const ProcessInfo&) override { return std::make_unique<FakeHold>(holds); }
 
-    Answer Ask(const std::wstring& message) {
+    void ShowList(const std::vector<WindowEntry>&) override {}
+    void ShowLookedUp(const LookedUp&) override {}
+    void Tell(const Report& report) override { reports.push_back(report); }
+    Answer Ask(const std::wstring& message) override {
         holdsDuringQuestion = FakeHold::live;
         questions.push_back(message);
         if (duringQuestion) duringQuestion();
@@ -66,21 +69,10 @@ public:
         answers.erase(answers.begin());
         return answer;
     }
+    void Close(CloseRequest request) override { orders.push_back(request.order); }
 };
 
-// One check as the panel runs it: each step reported, asked and acted on in the order the check hands it back.
-bool Check(ProcessCheck& check, FakeDesktop& desktop) {
-    if (!check.Begin(desktop)) return false;
-    while (std::optional<Started> started = check.Next(desktop)) {
-        desktop.reports.push_back(started->report);
-        if (started->question.empty()) continue;
-        const Answer answer = desktop.Ask(started->question);
-        if (std::optional<CloseRequest> close = check.Answered(std::move(*started), answer))
-            desktop.orders.push_back(close->order);
-    }
-    for (Report& closed : check.End(desktop)) desktop.reports.push_back(std::move(closed));
-    return true;
-}
+bool Check(ProcessCheck& check, FakeDesktop& desktop) { return check.Run(desktop, desktop.settings, desktop); }
 
 class ProcessCheckTest : public testing::Test {
 protected:
@@ -159,16 +151,54 @@ TEST_F(ProcessCheckTest, AnswersDecideHowTheProcessIsClosedAndOneQuestionWaitsAt
     EXPECT_FALSE(desktop.orders[1].held) << "a process that could not be held was ordered closed by its bare id";
 }
 
-TEST_F(ProcessCheckTest, AWithdrawnQuestionEndsTheCheckWithNothingMoreReportedOrClosed) {
+// The program is closing (its log being saved): a check withdrawn in any of its waits, the question or the close
+// its answer ordered, goes no further.
+TEST_F(ProcessCheckTest, AWithdrawnCheckGoesNoFurtherFromAnyOfItsWaits) {
     desktop.settings.closeNotices = true;
     desktop.Close(2);
     desktop.Open(L"one", 6, L"C:\\x\\one.exe", 50);
     desktop.Open(L"two", 7, L"C:\\x\\two.exe", 51);
     desktop.answers = {Answer::Withdrawn};
     ASSERT_TRUE(Check(check, desktop));
-    EXPECT_EQ(desktop.reports.size(), 1u) << "the program is closing: the log is being saved";
+    EXPECT_EQ(desktop.reports.size(), 1u);
     EXPECT_EQ(desktop.questions.size(), 1u);
     EXPECT_TRUE(desktop.orders.empty());
+    desktop.Open(L"three", 8, L"C:\\x\\three.exe", 52);
+    desktop.Open(L"four", 9, L"C:\\x\\four.exe", 53);
+    desktop.answers = {Answer::Close};
+    desktop.duringQuestion = [&] { check.Withdraw(); }; // as a log-off unloads the panel under a message box
+    ASSERT_TRUE(Check(check, desktop));
+    EXPECT_TRUE(desktop.reports.size() == 2u && desktop.orders.empty()) << "went on after it was withdrawn";
+    EXPECT_FALSE(check.IsRunning());
+}
+
+// Windows that share a title: the check remembers the process of every window open and no other, and the close
+// of the last one names that window's own process. Windows gone before they were looked up (a program that opens
+// three and closes them while the first question waits) are reported as unknown, and nobody is asked about them.
+TEST_F(ProcessCheckTest, SharedTitlesAndWindowsGoneBeforeTheyAreLookedUpNameWhatIsKnown) {
+    desktop.settings.closeNotices = true;
+    desktop.settings.prompts = false;
+    desktop.Open(L"同名", 30, L"C:\\x\\a.exe", 70);
+    ASSERT_TRUE(Check(check, desktop));
+    desktop.Open(L"同名", 31, L"C:\\x\\b.exe", 71);
+    ASSERT_TRUE(Check(check, desktop));
+    desktop.Close(30);
+    ASSERT_TRUE(Check(check, desktop));
+    EXPECT_EQ(check.Remembered(), desktop.windows.size()) << "a closed window is still remembered";
+    desktop.Close(31);
+    ASSERT_TRUE(Check(check, desktop));
+    ASSERT_EQ(desktop.reports.size(), 2u);
+    EXPECT_EQ(desktop.reports[1].logEntry, L"【关闭进程】\r\n标题：同名\r\n路径：C:\\x\\b.exe\r\nPID：71\r\n");
+
+    desktop.settings.prompts = true;
+    for (std::uintptr_t w : {40, 41, 42}) desktop.Open(L"群 " + std::to_wstring(w), w, L"C:\\x\\c.exe", 80);
+    desktop.duringQuestion = [&] {
+        for (std::uintptr_t w : {40, 41, 42}) desktop.Close(w), desktop.processes.erase(w);
+    };
+    ASSERT_TRUE(Check(check, desktop));
+    EXPECT_EQ(desktop.questions.size(), 1u) << "asked about a program that is gone";
+    EXPECT_EQ(desktop.reports.back().logEntry,
+              L"【开启进程】\r\n标题：群 42\r\n路径：" + std::wstring(kGonePath) + L"\r\nPID：（无法得知）\r\n");
 }
 
 TEST_F(ProcessCheckTest, PromptsOffOrAnIgnoredImageNameStillReportButDoNotAsk) {

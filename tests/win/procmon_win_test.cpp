@@ -120,13 +120,18 @@ TEST(WindowWalk, ListsEveryTitledWindowAsItIsHoweverManyThereAre) {
 // Another program makes and destroys titled windows as fast as it can while 200 windows of a third stay open:
 // however the walks meet windows going, none of the 200 is ever reported started again or closed.
 TEST(WindowWalk, WindowsGoingDuringTheWalkNeverMakeALastingWindowLookClosedOrNew) {
-    struct WalkOnly final : procmon::CheckPlatform {
+    struct WalkOnly final : procmon::CheckPlatform, procmon::CheckUser {
+        std::vector<std::wstring> entries;
         std::vector<procmon::WindowEntry> ListWindows() override { return procmon::GetOpenWindowNames(); }
         procmon::ProcessInfo LookUp(const procmon::WindowEntry&) override { return {}; }
-        procmon::CheckSettings Settings() override { return {false, true, {}}; }
-        std::unique_ptr<procmon::ProcessHold> Hold(const procmon::ProcessInfo&) override { return nullptr; }
+        std::unique_ptr<procmon::ProcessHold> HoldProcess(const procmon::ProcessInfo&) override { return nullptr; }
+        void ShowList(const std::vector<procmon::WindowEntry>&) override {}
+        void ShowLookedUp(const procmon::LookedUp&) override {}
+        void Tell(const procmon::Report& report) override { entries.push_back(report.logEntry); }
+        procmon::Answer Ask(const std::wstring&) override { return procmon::Answer::LetRun; }
+        void Close(procmon::CloseRequest) override {}
     } desktop;
-    std::vector<std::wstring> entries;
+    std::vector<std::wstring>& entries = desktop.entries;
     const auto reported = [&](const std::wstring& title) {
         return std::count_if(entries.begin(), entries.end(),
                              [&](const std::wstring& entry) { return entry.find(L"标题：" + title) != entry.npos; });
@@ -139,9 +144,7 @@ TEST(WindowWalk, WindowsGoingDuringTheWalkNeverMakeALastingWindowLookClosedOrNew
     check.Baseline(desktop);
     // At least 30 checks, and as many more as it takes (on a loaded machine) to see the windows come and go.
     for (int i = 0; i < 300 && (i < 30 || reported(L"来去窗口") <= 30); ++i) {
-        ASSERT_TRUE(check.Begin(desktop));
-        while (const auto started = check.Next(desktop)) entries.push_back(started->report.logEntry);
-        for (const procmon::Report& closed : check.End(desktop)) entries.push_back(closed.logEntry);
+        ASSERT_TRUE(check.Run(desktop, {false, true, {}}, desktop));
     }
     EXPECT_GT(reported(L"来去窗口"), 30) << "the windows did not come and go while the checks walked";
     EXPECT_EQ(reported(L"长留窗口"), 0) << "a lasting window was reported";
@@ -161,7 +164,7 @@ TEST(ProcessLookup, AnotherProgramInAChineseFolderComesBackWholeAndAMissingOneIs
     }
     EXPECT_TRUE(seen);
     EXPECT_EQ(procmon::GetProcessPathByProcessID(0xFFFFFFF0u), L"SYSTEM");
-    EXPECT_EQ(procmon::LookUpWindow(nullptr).path, L"SYSTEM");
+    EXPECT_EQ(procmon::LookUpWindow(nullptr).pid, 0u) << "a window that is gone named a process";
 }
 
 // The process as the close sees it: listed with the path and creation time the lookup gives, and held.
@@ -199,22 +202,20 @@ TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsIdAndNoPlantedOneR
         const procmon::ProcessInfo info = procmon::LookUpWindow(reinterpret_cast<HWND>(entry.window));
         if (info.pid == order.pid) EXPECT_EQ(info.started, order.started) << "the check and the close disagree";
     }
-    auto closing = procmon::CloseByImageName(nullptr, folder, order, HoldOf(order));
-    ASSERT_TRUE(closing);
+    auto closing = procmon::CloseByImageName(folder, order, HoldOf(order));
+    ASSERT_EQ(closing.closing.size(), 1u);
     EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"),
               "\"C:\\windows\\system32\\taskkill.exe\" /F /PID " + std::to_string(notepad.info.dwProcessId) + "\r\n");
     EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"planted.txt")) << "a planted taskkill ran";
-    closing.reset();
+    ASSERT_TRUE(test::WaitFor([&] { return closing.batch->Ended(); }, 10000)) << "its cmd.exe never ended";
+    closing = {};
 
     // Asked again once it has ended (its handle still open here): nothing is written, and the user is told.
     std::filesystem::remove(notepad.folder / L"tasklill.bat");
-    std::wstring said;
-    {
-        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder, order, HoldOf(order)));
-    }
-    EXPECT_NE(said.find(L"已经结束"), std::wstring::npos) << "said: " << said.size();
+    closing = procmon::CloseByImageName(folder, order, HoldOf(order));
+    EXPECT_TRUE(closing.closing.empty());
+    EXPECT_NE(closing.told.find(L"已经结束"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"tasklill.bat"));
 }
 
@@ -224,12 +225,9 @@ TEST(CloseByImageName, TheDesktopShellIsNeverClosedAndTheUserIsToldWhy) {
     const procmon::CloseOrder order = OrderFor(shell.front(), true);
     EXPECT_TRUE(order.imageName == L"explorer.exe") << "the shell is not explorer.exe here";
     const std::filesystem::path folder = FreshFolder(L"korimo-shell");
-    std::wstring said;
-    {
-        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order)));
-    }
-    EXPECT_NE(said.find(L"桌面外壳"), std::wstring::npos);
+    const auto outcome = procmon::CloseByImageName(folder.wstring() + L"\\", order, HoldOf(order));
+    EXPECT_TRUE(outcome.closing.empty());
+    EXPECT_NE(outcome.told.find(L"桌面外壳"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
 }
 
@@ -251,12 +249,9 @@ TEST(CloseByImageName, AHeldProcessThatEndsKeepsItsIdAndNothingIsClosed) {
     EXPECT_EQ(procmon::CreationTime(same.Get()), order.started) << "the id names another process";
     same.Reset();
     const std::filesystem::path folder = FreshFolder(L"korimo-held");
-    std::wstring said;
-    {
-        test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-        EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, std::move(hold)));
-    }
-    EXPECT_NE(said.find(L"已经结束"), std::wstring::npos);
+    const auto outcome = procmon::CloseByImageName(folder.wstring() + L"\\", order, std::move(hold));
+    EXPECT_TRUE(outcome.closing.empty());
+    EXPECT_NE(outcome.told.find(L"已经结束"), std::wstring::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / L"tasklill.bat"));
     EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
     EXPECT_FALSE(procmon::HeldProcess(order.pid, order.started).Held()) << "the process outlived its last handle";
@@ -276,13 +271,13 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         procmon::CloseOrder order = OrderFor(stubborn.info.dwProcessId, false);
         order.window = reinterpret_cast<std::uintptr_t>(windows[0]);
         const std::filesystem::path folder = FreshFolder(L"korimo-stubborn");
-        auto outcome = procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order));
-        ASSERT_TRUE(outcome && outcome->closing.size() == 1u);
-        EXPECT_EQ(outcome->kind, console ? procmon::CloseKind::Console : procmon::CloseKind::Polite);
+        auto outcome = procmon::CloseByImageName(folder.wstring() + L"\\", order, HoldOf(order));
+        ASSERT_EQ(outcome.closing.size(), 1u);
+        EXPECT_EQ(outcome.kind, console ? procmon::CloseKind::Console : procmon::CloseKind::Polite);
         EXPECT_EQ(std::filesystem::exists(folder / L"tasklill.bat"), !console) << "asked through the wrong road";
         procmon::CloseWatch watch;
         const std::uint64_t start = GetTickCount64();
-        watch.Watch(std::move(outcome->closing), outcome->kind, start);
+        watch.Watch(std::move(outcome.closing), outcome.kind, start);
         EXPECT_EQ(procmon::HeldProcess::Live(), 1u);
         ASSERT_TRUE(test::WaitFor([&] { return GetPropW(windows[0], L"Korimo.CloseIgnored") != nullptr; }, 10000))
             << "the request to close never came";
@@ -290,7 +285,7 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         const auto failures = watch.Poll(start + procmon::kCloseWaitMs, [&](std::uint32_t) { return console; });
         ASSERT_EQ(failures.size(), 1u);
         EXPECT_EQ(failures[0].pid, order.pid);
-        EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(outcome->kind, console));
+        EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(outcome.kind, console));
         EXPECT_TRUE(watch.Empty());
         EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
         EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
@@ -299,12 +294,10 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         // handle alone is never trusted, and the user is told.
         Windows other;
         order.window = reinterpret_cast<std::uintptr_t>(other.Add(L"别人的窗口"));
-        std::wstring said;
-        {
-            test::Answerer told(L"#32770", L"Korimo", test::ReadAndConfirm(said));
-            EXPECT_FALSE(procmon::CloseByImageName(nullptr, folder.wstring() + L"\\", order, HoldOf(order)));
-        }
-        EXPECT_NE(said.find(L"的窗口已经关闭"), std::wstring::npos);
+        outcome = procmon::CloseByImageName(folder.wstring() + L"\\", order, HoldOf(order));
+        EXPECT_TRUE(outcome.closing.empty());
+        EXPECT_NE(outcome.told.find(L"的窗口已经关闭"), std::wstring::npos);
+        test::PumpFor(300); // a close request, had one been posted, would arrive
         EXPECT_TRUE(IsWindow(other.list[0])) << "the other window was asked to close";
     }
 }

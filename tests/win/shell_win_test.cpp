@@ -279,12 +279,12 @@ TEST_P(MainWindowTest, TrayIconIsAddedRemovedAndPutBackAfterAShellRestart) {
     lost.hWnd = tray.IconWindow();
     Shell_NotifyIconW(NIM_DELETE, &lost);
     ASSERT_TRUE(test::WaitFor([] { return IconsWithTip() == 0; }, 3000));
-    SendMessageW(main.Hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(tray.IconWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(test::WaitFor([] { return IconsWithTip() == 1; }, 3000));
 
     tray.RemoveTrayIcon();
     EXPECT_TRUE(test::WaitFor([] { return IconsWithTip() == 0; }, 3000));
-    SendMessageW(main.Hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(tray.IconWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_FALSE(test::WaitFor([] { return IconsWithTip() != 0; }, 500)) << "a removed icon came back";
 }
 
