@@ -205,7 +205,10 @@ bool App::LoadMainWindow() {
 
 int App::RunMessageLoop() {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        // Here no nested loop is on the stack (the pop-up's, a message box's, a dialog's): an ordinary close runs.
+        if (const std::optional<CloseReason> reason = std::exchange(pendingClose_, std::nullopt)) Close(*reason);
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         // Tab and the arrow keys move between the controls of whichever of our windows has them.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         const bool ours = root && (root == main_.Hwnd() || root == log_.Hwnd() || root == pro_.Hwnd() ||
@@ -268,11 +271,25 @@ void App::BringQuestionForward() {
     if (alert_) alert_->BringForward();
 }
 
+// The end of a session is answered at once, wherever the message came: Windows ends the program when the answer is
+// given. Any other close is made from the message loop, once what waits on the stack (a question, a message box
+// of a close, the Save As dialog) has returned: the question is withdrawn at once, and the check goes no further.
 void App::CloseProgram(CloseReason reason) {
+    if (reason == CloseReason::EndSession) {
+        Close(reason);
+        return;
+    }
+    if (!pendingClose_) pendingClose_ = reason;
+    if (alert_) alert_->Withdraw();
+    pro_.WithdrawCheck();
+    PostMessageW(main_.Hwnd(), WM_NULL, 0, 0); // the loop wakes to make it
+}
+
+void App::Close(CloseReason reason) {
     if (closing_) return;
     closing_ = true;
     // A question still waiting ends unanswered: nothing is closed, and the check that asked it reports nothing
-    // more, so the log saved below is the whole log.
+    // more (the process monitor's unload withdraws it), so the log saved below is the whole log.
     if (alert_) alert_->Withdraw();
     // Monitors first: the file monitor ends its notifications, the log saves itself. At the end of a session
     // nothing may ask the user anything.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "alerts/frm_outputbox.h"
@@ -54,6 +55,8 @@ private:
     bool LoadMainWindow();
     void Notice(const std::wstring& title, const std::wstring& text);
     int RunMessageLoop();
+    // The close sequence itself: the monitors, the log, the tray, the windows; once.
+    void Close(CloseReason reason);
     // The program's own keys in its windows (Esc, F1, F6, Alt+F4); true when the key was one of them.
     bool HandleKey(const MSG& msg, HWND root);
 
@@ -70,6 +73,7 @@ private:
     std::unique_ptr<frm_maker> maker_;
     std::unique_ptr<alerts::Frm_Outputbox> alert_;
     bool closing_ = false;
+    std::optional<CloseReason> pendingClose_; // an ordinary close, made by the message loop
 };
 
 } // namespace korimo::app

@@ -40,7 +40,7 @@ void pro_form::OnLoad() {
 std::span<const ui::ControlSpec> pro_form::Controls() const { return ProControls(); }
 
 void pro_form::OnUnload(ui::UnloadMode) {
-    check_.Withdraw(); // a check waiting for an answer or a message box goes no further
+    WithdrawCheck();
     proTimer_.Stop();
     closeTimer_.Stop();
     closes_.Clear(); // Korimo is closing: no process and no batch stays held

@@ -21,6 +21,8 @@ public:
     void cmdRefresh_Click(); // refreshes the window list
     void process_Click();    // shows the process of the selected entry
     void protextt_Change();  // the period follows the box
+    // The program is closing: a check under way goes no further, whatever it waits for.
+    void WithdrawCheck() { check_.Withdraw(); }
 
     unsigned PeriodMs() const { return periodMs_; }
     const ProcessCheck& Check() const { return check_; }
