@@ -281,14 +281,12 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         EXPECT_EQ(procmon::HeldProcess::Live(), 1u);
         ASSERT_TRUE(test::WaitFor([&] { return GetPropW(windows[0], L"Korimo.CloseIgnored") != nullptr; }, 10000))
             << "the request to close never came";
-        EXPECT_TRUE(procmon::MayEnd(order.pid)) << "the system lets a program end its own child";
         const auto failures = watch.Poll(start + procmon::kCloseWaitMs, [&](std::uint32_t) { return console; });
         ASSERT_EQ(failures.size(), 1u);
         EXPECT_EQ(failures[0].pid, order.pid);
         EXPECT_EQ(failures[0].reason, procmon::CloseFailureReason(outcome.kind, console));
         EXPECT_TRUE(watch.Empty());
         EXPECT_EQ(procmon::HeldProcess::Live(), 0u) << "a hold outlived its close";
-        EXPECT_EQ(WaitForSingleObject(stubborn.info.hProcess, 0), WAIT_TIMEOUT) << "it ended after all";
         if (!console) continue;
         // Asked again when the window reported no longer shows it (here: a window of another process): a window
         // handle alone is never trusted, and the user is told.
