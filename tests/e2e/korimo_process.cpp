@@ -87,7 +87,11 @@ HWND KorimoProcess::Panel(const wchar_t* className) const { return test::FindTop
 
 HWND KorimoProcess::IconWindow() const { return test::FindTopLevel(Pid(), L"Korimo.TrayIcon"); }
 
-void KorimoProcess::PressEnterOnTrayIcon() const { PostMessageW(IconWindow(), korimo::ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT); }
+// The shell lets the icon's owner take the foreground when it tells it of a key or a click on the icon.
+void KorimoProcess::PressEnterOnTrayIcon() const {
+    AllowSetForegroundWindow(Pid());
+    PostMessageW(IconWindow(), korimo::ui::WM_KORIMO_TRAY, 0, NIN_KEYSELECT);
+}
 
 bool KorimoProcess::BringUpMainWindow() const {
     const auto icon = test::FindTrayIcon(kTrayTip);
