@@ -10,14 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "../support/desktop.h"
 #include "korimo_process.h"
 
 namespace {
-
-std::vector<unsigned char> ReadWhole(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 template <class T> T At(const std::vector<unsigned char>& image, size_t offset) {
     T value{};
@@ -55,7 +51,8 @@ std::vector<std::string> ImportedDlls(const std::vector<unsigned char>& image) {
 } // namespace
 
 TEST(Package, KorimoExeIsOneSmallFileImportingOnlySystemDlls) {
-    const std::vector<unsigned char> image = ReadWhole(korimo::e2e::ProgramPath());
+    const std::string whole = korimo::test::ReadBytes(korimo::e2e::ProgramPath());
+    const std::vector<unsigned char> image(whole.begin(), whole.end());
     ASSERT_GT(image.size(), 1024u) << "cannot read the program file";
     EXPECT_LT(image.size(), 1024u * 1024u) << "korimo.exe is 1 MiB or more";
     ASSERT_EQ(At<uint16_t>(image, 0), 0x5A4D);

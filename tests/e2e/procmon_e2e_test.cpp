@@ -57,11 +57,6 @@ private:
     bool started_ = false;
 };
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // The batch calls the system's own taskkill by its full path.
 const std::string kTaskkill = "\"C:\\windows\\system32\\taskkill.exe\"";
 
@@ -206,7 +201,7 @@ TEST_F(ProcessMonitorTest, AStartedProgramIsLoggedAskedAboutAndClosedPolitelyWit
 
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
     EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(Batch()); }, 5000));
-    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /PID " + std::to_string(program.Pid()) + " /PID " +
+    EXPECT_EQ(test::ReadBytes(Batch()), kTaskkill + " /PID " + std::to_string(program.Pid()) + " /PID " +
                                       std::to_string(instance.Pid()) + "\r\n");
     EXPECT_TRUE(program.HasExited(15000)) << "the polite close did not end the program";
     EXPECT_TRUE(instance.HasExited(15000)) << "another instance of the same file was left";
@@ -240,7 +235,7 @@ TEST_F(ProcessMonitorTest, ForceCloseEndsTheProgramByIdAndAProgramThatHasEndedIs
     ASSERT_TRUE(popup);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
     EXPECT_TRUE(program.HasExited(15000));
-    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(program.Pid()) + "\r\n");
+    EXPECT_EQ(test::ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(program.Pid()) + "\r\n");
     LetEveryQuestionPass(500);
 }
 
@@ -314,7 +309,7 @@ TEST_F(ProcessMonitorTest, TheIgnoreListComparesImageNamesCaseSensitively) {
     ASSERT_TRUE(shellTray);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND3));
     EXPECT_TRUE(other.HasExited(15000));
-    EXPECT_EQ(ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(other.Pid()) + "\r\n")
+    EXPECT_EQ(test::ReadBytes(Batch()), kTaskkill + " /F /PID " + std::to_string(other.Pid()) + "\r\n")
         << "another explorer.exe, or the shell, is in the batch";
     EXPECT_TRUE(IsWindow(shellTray)) << "the desktop shell's tray went";
     EXPECT_TRUE(test::FindTrayIcon(kTrayTip)) << "Korimo's tray icon went";
@@ -349,7 +344,7 @@ TEST_F(ProcessMonitorTest, ANamesakeOfKorimoClosesByItsIdAPlantedTaskkillNeverRu
         ASSERT_TRUE(popup);
         test::ClickWindow(GetDlgItem(popup, c.answer));
         EXPECT_TRUE(program.HasExited(15000)) << "the program asked about is still running";
-        EXPECT_EQ(ReadBytes(Batch()), kTaskkill + c.switches + std::to_string(program.Pid()) + "\r\n");
+        EXPECT_EQ(test::ReadBytes(Batch()), kTaskkill + c.switches + std::to_string(program.Pid()) + "\r\n");
     }
     // A second copy of Korimo refuses to start: its box is Korimo's own, not a started program.
     KorimoProcess second;
@@ -441,7 +436,7 @@ TEST_F(ProcessMonitorTest, ABatchRewrittenTheMomentItAppearsNeverRuns) {
     ASSERT_TRUE(popup);
     test::ClickWindow(GetDlgItem(popup, alerts::IDC_OUT_COMMAND2));
     EXPECT_TRUE(program.HasExited(15000)) << "Korimo's own batch did not run";
-    EXPECT_TRUE(test::WaitFor([&] { return ReadBytes(Batch()) == "echo swapped> swapped.txt\r\n"; }, 10000))
+    EXPECT_TRUE(test::WaitFor([&] { return test::ReadBytes(Batch()) == "echo swapped> swapped.txt\r\n"; }, 10000))
         << "the swapper never got the file, so its failure to swap proves nothing";
     EXPECT_FALSE(std::filesystem::exists(ran)) << "the swapped batch ran";
 }
@@ -483,7 +478,7 @@ TEST_F(ProcessMonitorTest, OnlyTheMainWindowsCloseEndsKorimoAndTheWaitingQuestio
     for (const auto& file : std::filesystem::directory_iterator(logs)) files.push_back(file.path());
     ASSERT_EQ(files.size(), 1u);
     EXPECT_NE(shown.find(L"测试窗口-问"), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the saved log is not the log the views showed";
+    EXPECT_EQ(test::ReadBytes(files[0]), Ansi(shown) + "\r\n") << "the saved log is not the log the views showed";
 }
 
 namespace {
@@ -544,7 +539,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
         EXPECT_TRUE(test::WaitFor(
             [&] {
                 shown = LogText(title);
-                return ReadBytes(into) == JournalBytes(shown);
+                return test::ReadBytes(into) == JournalBytes(shown);
             },
             5000))
             << "the journal did not catch up with the log";
@@ -553,7 +548,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
         return shown;
     };
     const std::wstring shown = logAndKill(korimo, L"测试窗口-存", journal);
-    const std::string firstJournal = ReadBytes(journal);
+    const std::string firstJournal = test::ReadBytes(journal);
 
     HANDLE held = CreateFileW(journal.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -574,12 +569,12 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
         // In the middle of the burst, once its journal holds some of it (it is written a second after an entry).
         EXPECT_TRUE(test::WaitFor([&] {
             return Count(test::ControlText(view), L"标题：测试窗口-群") >= 20 &&
-                   JournalText(ReadBytes(secondJournal)).find(L"标题：测试窗口-群") != std::wstring::npos;
+                   JournalText(test::ReadBytes(secondJournal)).find(L"标题：测试窗口-群") != std::wstring::npos;
         }, 15000));
         const std::wstring before = test::ControlText(view);
         TerminateProcess(second.Handle(), 1);
         EXPECT_TRUE(second.HasExited(5000));
-        shownSecond = JournalText(ReadBytes(secondJournal));
+        shownSecond = JournalText(test::ReadBytes(secondJournal));
         EXPECT_LT(Count(before, L"标题：测试窗口-群"), 300u) << "the burst was over before the kill";
         EXPECT_TRUE(shownSecond.starts_with(before) || before.starts_with(shownSecond)) << "the journal is not the log";
         EXPECT_TRUE(shownSecond.ends_with(L"\r\n") && Count(shownSecond, L"【开启进程】") == Count(shownSecond, L"PID："))
@@ -589,7 +584,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     ASSERT_TRUE(started);
     EXPECT_TRUE(quiet) << "the start spoke of a journal another process holds";
     EXPECT_EQ(FilesIn(logs), (std::set{journal, secondJournal})) << "the kept journal became a file or went";
-    EXPECT_EQ(ReadBytes(journal), firstJournal) << "the new run touched the journal it could not recover";
+    EXPECT_EQ(test::ReadBytes(journal), firstJournal) << "the new run touched the journal it could not recover";
 
     KorimoProcess next;
     ASSERT_TRUE(next.Start());
@@ -597,7 +592,7 @@ TEST_F(ProcessMonitorTest, AKilledRunsLogIsRecoveredWholeAtTheNextStart) {
     std::set<std::string> contents;
     std::vector<std::wstring> names;
     for (const auto& file : FilesIn(logs)) {
-        contents.insert(ReadBytes(file));
+        contents.insert(test::ReadBytes(file));
         names.push_back(file.filename().wstring());
     }
     ASSERT_EQ(names.size(), 2u) << "the two journals did not become two log files";
@@ -655,7 +650,7 @@ TEST_F(ProcessMonitorTest, InAReadOnlyProgramFolderTheLogAndTheBatchGoToTheUsers
     EXPECT_TRUE(program.HasExited(15000)) << "closing failed in a read-only program folder";
     EXPECT_TRUE(std::filesystem::exists(user / L"tasklill.bat"));
     const std::filesystem::path journal = user / L"log" / L"korimo-journal.log";
-    EXPECT_TRUE(test::WaitFor([&] { return JournalText(ReadBytes(journal)).find(L"测试窗口-只读") != std::wstring::npos; }, 5000))
+    EXPECT_TRUE(test::WaitFor([&] { return JournalText(test::ReadBytes(journal)).find(L"测试窗口-只读") != std::wstring::npos; }, 5000))
         << "the journal is not in the user's folder";
     const std::wstring shown = LogText(L"标题：测试窗口-只读");
 
@@ -665,7 +660,7 @@ TEST_F(ProcessMonitorTest, InAReadOnlyProgramFolderTheLogAndTheBatchGoToTheUsers
     ASSERT_TRUE(readOnly.HasExited(10000));
     const std::set<std::filesystem::path> saved = FilesIn(user / L"log");
     ASSERT_EQ(saved.size(), 1u) << "not one log file (and no journal) in the user's folder";
-    EXPECT_EQ(ReadBytes(*saved.begin()), Ansi(shown) + "\r\n");
+    EXPECT_EQ(test::ReadBytes(*saved.begin()), Ansi(shown) + "\r\n");
     EXPECT_EQ(FilesIn(source), (std::set<std::filesystem::path>{source + L"korimo.exe"}));
     std::filesystem::remove_all(user);
 }

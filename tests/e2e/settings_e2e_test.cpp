@@ -35,11 +35,6 @@ std::string HeaderUtf8() {
     return "\xEF\xBB\xBF" + rule + "\r\nKorimo\xE6\x97\xA5\xE5\xBF\x97\r\n" + rule + "\r\n";
 }
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 std::filesystem::path LogFolder() { return std::filesystem::path(ProgramFolder()) / L"log"; }
 
 std::vector<std::filesystem::path> LogFiles() {
@@ -94,7 +89,7 @@ TEST_F(SettingsTest, ClosingSavesTheLogBesideTheProgramInGbkOrOnAWesternSystemIn
     ASSERT_TRUE(std::regex_match(name, parts, std::wregex(LR"(([^\\/:*?"<>|]+)# (\d{1,2})# (\d{1,2})\.log)")))
         << std::string(name.begin(), name.end());
     EXPECT_EQ(std::stoi(parts[2].str()), before.wHour); // (a save across the hour would fail once: harmless)
-    EXPECT_EQ(ReadBytes(files[0]), (GetACP() == 936 ? HeaderGbk() : HeaderUtf8()) + "\r\n");
+    EXPECT_EQ(test::ReadBytes(files[0]), (GetACP() == 936 ? HeaderGbk() : HeaderUtf8()) + "\r\n");
 }
 
 // A restart in the same minute writes beside the earlier run's log. A log folder that cannot be made (a plain
@@ -111,14 +106,14 @@ TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs)
     closeAndConfirm(korimo);
     ASSERT_EQ(LogFiles().size(), 1u);
     const std::filesystem::path first = LogFiles()[0];
-    const std::string firstBytes = ReadBytes(first);
+    const std::string firstBytes = test::ReadBytes(first);
     {
         KorimoProcess second;
         ASSERT_TRUE(second.Start());
         closeAndConfirm(second);
     }
     EXPECT_EQ(LogFiles().size(), 2u) << "the second run replaced the first run's log";
-    EXPECT_EQ(ReadBytes(first), firstBytes);
+    EXPECT_EQ(test::ReadBytes(first), firstBytes);
 
     std::filesystem::remove_all(LogFolder());
     std::ofstream(LogFolder()) << "not a folder";
@@ -147,7 +142,7 @@ TEST_F(SettingsTest, NoRestartReplacesAnEarlierLogAndABlockedFolderOffersSaveAs)
     EXPECT_TRUE(test::FindChildByText(box, L"程序正在结束，日志已保存"));
     test::ClickWindow(GetDlgItem(box, IDOK));
     EXPECT_TRUE(blocked.HasExited(10000));
-    EXPECT_EQ(ReadBytes(elsewhere).substr(0, HeaderGbk().size()), HeaderGbk());
+    EXPECT_EQ(test::ReadBytes(elsewhere).substr(0, HeaderGbk().size()), HeaderGbk());
     std::filesystem::remove(LogFolder());
     std::filesystem::remove(user);
     std::filesystem::remove(elsewhere);
@@ -179,7 +174,7 @@ TEST_F(SettingsTest, SaveAsWritesTheChosenFileAndCancelWritesNothing) {
     SetDlgItemTextW(dialog, 0x47c, chosen.wstring().c_str()); // typed into the file name box
     test::ClickWindow(GetDlgItem(dialog, IDOK));
     EXPECT_TRUE(test::WaitFor([&] { return std::filesystem::exists(chosen); }, 5000));
-    EXPECT_EQ(ReadBytes(chosen), HeaderGbk() + "\r\n");
+    EXPECT_EQ(test::ReadBytes(chosen), HeaderGbk() + "\r\n");
 }
 
 TEST_F(SettingsTest, WordWrapShowsTheOtherViewWithTheSameText) {

@@ -1,6 +1,8 @@
 #include "desktop.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 
 namespace korimo::test {
@@ -173,6 +175,11 @@ std::wstring WindowsPath(const std::wstring& path) {
     std::wstring result = L"Z:" + path;
     std::replace(result.begin(), result.end(), L'/', L'\\');
     return result;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 bool UnderWine() {

@@ -54,6 +54,9 @@ bool WaitForExit(HANDLE process, DWORD timeoutMs);
 // Whether this runs under Wine (which a test may change in ways it must never change a real Windows).
 bool UnderWine();
 
+// The bytes of a file, as a program wrote them; nothing when there is no such file.
+std::string ReadBytes(const std::wstring& path);
+
 // A Linux path ("/work/build/korimo.exe") as Wine's Z: drive sees it; Windows paths pass unchanged.
 std::wstring WindowsPath(const std::wstring& path);
 

@@ -38,11 +38,6 @@ struct Windows {
     }
 };
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // A program started for a test and ended with it.
 struct Started {
     Started(const std::wstring& path, const std::wstring& arguments) {
@@ -204,7 +199,7 @@ TEST(CloseByImageName, TheSystemsTaskkillClosesTheProgramByItsIdAndNoPlantedOneR
     }
     auto closing = procmon::CloseByImageName(folder, order, HoldOf(order));
     ASSERT_EQ(closing.closing.size(), 1u);
-    EXPECT_EQ(ReadBytes(notepad.folder / L"tasklill.bat"),
+    EXPECT_EQ(test::ReadBytes(notepad.folder / L"tasklill.bat"),
               "\"C:\\windows\\system32\\taskkill.exe\" /F /PID " + std::to_string(notepad.info.dwProcessId) + "\r\n");
     EXPECT_EQ(WaitForSingleObject(notepad.info.hProcess, 15000), WAIT_OBJECT_0) << "the program is still running";
     EXPECT_FALSE(std::filesystem::exists(notepad.folder / L"planted.txt")) << "a planted taskkill ran";
