@@ -1,8 +1,10 @@
 // Memory over a long run. A tray monitor runs for weeks, so what it holds may grow only with the log it keeps.
 // In one process the real process monitor and event log (its reports to the log and to a real tray icon), with
 // prompts off and close notices on; another program (korimo_window_host.exe) opens 100 titled windows, the check
-// runs, it closes them, the check runs again: 20 rounds, 2,000 windows, 4,000 entries. After each round the
-// views are brought up to date and the private bytes of this process are read.
+// runs, it closes them, the check runs again: 20 rounds, 2,000 windows, 4,000 entries; with them each round, five
+// more titled windows and, after a check, a second window to each of their titles: every window reported closed
+// names its own process. After each round the views are brought up to date and the private bytes of this process
+// are read.
 // Prints, measured in this one run:
 //  - the private bytes after each round;
 //  - over the second 1,000 windows (the steady state), the growth of the private bytes / the log text added,
@@ -81,17 +83,20 @@ int wmain() {
     if (!elsewhere.Started() || !monitor.Load()) return 1;
     alerts::log_form& log = monitor.log;
     procmon::pro_form& panel = monitor.panel;
-    Button_SetCheck(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_1), BST_UNCHECKED); // no prompts
-    Button_SetCheck(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_2), BST_CHECKED);   // close notices
+    SendMessageW(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_1), BM_CLICK, 0, 0); // no prompts
+    SendMessageW(GetDlgItem(panel.Hwnd(), procmon::IDC_PRO_CHECK2_2), BM_CLICK, 0, 0); // close notices
     const auto check = [&] { monitor.Check(); };
 
-    const int rounds = 20, perRound = 100;
+    const int rounds = 20, perRound = 100, shared = 5;
     std::printf("soak: %d rounds of %d titled windows of another program opened and closed\n", rounds, perRound);
     const GuiCounts gui = ReadGuiCounts();
     Memory half{}, end{};
     std::size_t logAtHalf = 0;
     for (int round = 1; round <= rounds; ++round) {
         elsewhere.Open(perRound, L"浸泡窗口 " + std::to_wstring(round) + L"-");
+        elsewhere.Open(shared, L"浸泡同名 ");
+        check();
+        elsewhere.Open(shared, L"浸泡同名 "); // a second window to each of those titles: not reported
         check();
         elsewhere.CloseAll();
         check();
@@ -127,6 +132,9 @@ int wmain() {
     std::printf("  entries: %zu started, %zu closed (of %d each)\n", started, closed, rounds * perRound);
     targets.Holds("soak: every started and closed window is an entry of the log",
                   started == static_cast<std::size_t>(rounds * perRound) && closed == started);
+    targets.Holds("soak: a shared title's close names the process of the window that closed",
+                  Count(log.Log().Text(), L"【关闭进程】\r\n标题：浸泡同名 ") == static_cast<std::size_t>(2 * rounds * shared) &&
+                      Count(log.Log().Text(), L"（无法得知）") == 0 && Count(log.Log().Text(), L"路径：SYSTEM") == 0);
     const bool shownWhole = ViewText(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_TEXT1)) == log.Log().Text();
     SendMessageW(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1), BM_CLICK, 0, 0); // the covered view comes out
     targets.Holds("soak: both views hold the whole log",
