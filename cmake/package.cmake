@@ -1,5 +1,6 @@
-# Writes out/korimo-<version>-win64.zip: korimo.exe, the two guides, the licence, every file the guides link to by a
-# relative link (at the same path, so that each link works in the unpacked folder) and SHA256SUMS over all of them.
+# Writes out/korimo-<version>-win64.zip: korimo.exe (signed when a certificate is given, see below), the two guides,
+# the licence, every file the guides link to by a relative link (at the same path, so that each link works in the
+# unpacked folder) and SHA256SUMS over all of them, the exe as shipped.
 # A link to a file the source does not have stops the package. The zip's bytes follow from its files alone.
 # cmake -DKORIMO_EXE=... -DKORIMO_VERSION=... -DKORIMO_SOURCE=... -DKORIMO_OUT=... -P package.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/guide_links.cmake)
@@ -23,6 +24,33 @@ list(REMOVE_ITEM linked ${files})
 list(APPEND files ${linked})
 file(MAKE_DIRECTORY ${stage})
 configure_file(${KORIMO_EXE} ${stage}/korimo.exe COPYONLY)
+# Signed (Authenticode, SHA-256) when a certificate is given: KORIMO_SIGN_PFX names the .pfx file,
+# KORIMO_SIGN_PASSWORD_FILE a file holding its password (never the password itself on a command line), and
+# KORIMO_SIGN_TIMESTAMP_URL an RFC 3161 time-stamp server, if any. Without a certificate the exe goes as built.
+if(NOT "$ENV{KORIMO_SIGN_PFX}" STREQUAL "")
+    if(NOT EXISTS "$ENV{KORIMO_SIGN_PFX}")
+        message(FATAL_ERROR "KORIMO_SIGN_PFX names '$ENV{KORIMO_SIGN_PFX}', which is not there")
+    endif()
+    find_program(KORIMO_OSSLSIGNCODE osslsigncode)
+    if(NOT KORIMO_OSSLSIGNCODE)
+        message(FATAL_ERROR "signing needs osslsigncode (the Debian package osslsigncode)")
+    endif()
+    set(sign sign -pkcs12 "$ENV{KORIMO_SIGN_PFX}" -h sha256 -n Korimo -in ${stage}/unsigned.exe -out ${stage}/korimo.exe)
+    if(NOT "$ENV{KORIMO_SIGN_PASSWORD_FILE}" STREQUAL "")
+        list(APPEND sign -readpass "$ENV{KORIMO_SIGN_PASSWORD_FILE}")
+    endif()
+    if(NOT "$ENV{KORIMO_SIGN_TIMESTAMP_URL}" STREQUAL "")
+        list(APPEND sign -ts "$ENV{KORIMO_SIGN_TIMESTAMP_URL}")
+    endif()
+    file(RENAME ${stage}/korimo.exe ${stage}/unsigned.exe)
+    execute_process(COMMAND ${KORIMO_OSSLSIGNCODE} ${sign} RESULT_VARIABLE rc OUTPUT_VARIABLE said ERROR_VARIABLE said)
+    file(REMOVE ${stage}/unsigned.exe)
+    if(NOT rc EQUAL 0)
+        file(REMOVE_RECURSE ${stage})
+        message(FATAL_ERROR "osslsigncode could not sign korimo.exe:\n${said}")
+    endif()
+    message(STATUS "korimo.exe signed with $ENV{KORIMO_SIGN_PFX}")
+endif()
 foreach(f IN LISTS files)
     if(NOT f STREQUAL "korimo.exe")
         configure_file("${KORIMO_SOURCE}/${f}" "${stage}/${f}" COPYONLY)
