@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole test suite: unit tests of the platform-free code on Linux, then the Win32 layer under Wine, then
-# end-to-end tests of the real korimo.exe under Wine + Xvfb, and the package. Own Wine prefix, own display, zh_CN.UTF-8
-# (ANSI code page 936); Wine and Xvfb are shut down at the end, also on failure. Exits non-zero on any failure.
+# The whole test suite: unit tests of the platform-free code on Linux, then the Win32 layer and the end-to-end tests
+# of the real korimo.exe under Wine + Xvfb (through scripts\test-windows.cmd, as on Windows), and the package. Own
+# Wine prefix, own display, zh_CN.UTF-8 (ANSI code page 936); Wine and Xvfb are shut down at the end, also on failure.
+# Exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$KORIMO_ROOT" || exit 1
@@ -30,8 +31,10 @@ korimo_small_disk_mount # the journal's test on a disk that fills up; skipped wi
 korimo_readonly_mount   # a program folder the user may not write; skipped without it
 korimo_e2e_folders "$KORIMO_OWN_PREFIX"
 export GTEST_OUTPUT="xml:Z:${results//\//\\}\\" # the same folder, as Wine's Z: drive names it
-run_ctest "Win32 layer (Wine)" --test-dir build/windows -L win || status=1
-run_ctest "end-to-end (korimo.exe under Wine)" --test-dir build/windows -L e2e || status=1
+# The Windows-side tests and the end-to-end tests run as on a real Windows, through scripts\test-windows.cmd, here
+# under Wine's cmd; the folders prepared above are taken as they are.
+korimo_log "== Win32 layer and end-to-end (korimo.exe), through scripts\\test-windows.cmd under Wine's cmd =="
+timeout 1500 wine cmd /c "Z:${KORIMO_ROOT//\//\\}\\scripts\\test-windows.cmd" "Z:${KORIMO_ROOT//\//\\}\\build\\windows" || status=1
 # The automatic save once more on a Western system (code page 1252), in a prefix of its own: a Chinese log must
 # come out whole.
 korimo_log "== end-to-end under code page 1252 =="

@@ -59,9 +59,14 @@ struct Started {
 };
 
 // The process monitor's test program (tests/e2e/titled_window.cpp): a title, a count of windows, a mode.
-std::wstring TitledWindowPath() { return test::WindowsPath(L"" KORIMO_TITLED_WINDOW); }
+// Found beside this program in the build's layout (tests\win\ and tests\e2e\), wherever the build was copied.
+std::wstring TestProgram(const wchar_t* name) {
+    const std::wstring self = ui::ModulePath();
+    return (std::filesystem::path(self).parent_path().parent_path() / L"e2e" / name).wstring();
+}
+std::wstring TitledWindowPath() { return TestProgram(L"titled_window.exe"); }
 // The same program built as a console program.
-std::wstring TitledConsolePath() { return test::WindowsPath(L"" KORIMO_TITLED_CONSOLE); }
+std::wstring TitledConsolePath() { return TestProgram(L"titled_console.exe"); }
 
 // A copy of Wine's notepad under a Chinese name in a Chinese folder, started: a program with a window.
 struct ChineseNotepad {
