@@ -1,6 +1,7 @@
 # Writes out/korimo-<version>-win64.zip: korimo.exe (signed when a certificate is given, see below), the two guides,
 # the licence, every file the guides link to by a relative link (at the same path, so that each link works in the
-# unpacked folder) and SHA256SUMS over all of them, the exe as shipped.
+# unpacked folder), the Chinese guide as a page for the browser (使用说明.html) and SHA256SUMS over all of them, the
+# exe as shipped.
 # A link to a file the source does not have stops the package. The zip's bytes follow from its files alone.
 # cmake -DKORIMO_EXE=... -DKORIMO_VERSION=... -DKORIMO_SOURCE=... -DKORIMO_OUT=... -P package.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/guide_links.cmake)
@@ -56,6 +57,23 @@ foreach(f IN LISTS files)
         configure_file("${KORIMO_SOURCE}/${f}" "${stage}/${f}" COPYONLY)
     endif()
 endforeach()
+# The Chinese guide also as one page that a double-click opens in the browser: a .md file opens in Notepad as raw
+# text, tables and picture links included. Its pictures are the ones beside it already.
+set(page "使用说明.html")
+find_program(KORIMO_CMARK cmark-gfm)
+if(NOT KORIMO_CMARK)
+    message(FATAL_ERROR "the guide's page needs cmark-gfm (the Debian package cmark-gfm)")
+endif()
+execute_process(COMMAND ${KORIMO_CMARK} -e table -e autolink ${KORIMO_SOURCE}/README.zh-CN.md OUTPUT_VARIABLE body
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cmark-gfm could not render README.zh-CN.md")
+endif()
+file(READ ${CMAKE_CURRENT_LIST_DIR}/guide_page.html.in frame)
+string(REPLACE "@BODY@" "${body}" html "${frame}")
+file(WRITE "${stage}/${page}" "${html}")
+list(APPEND files "${page}")
+
 set(sums "")
 foreach(f IN LISTS files)
     file(SHA256 "${stage}/${f}" hash)

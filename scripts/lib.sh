@@ -4,13 +4,14 @@
 KORIMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # The one install list (.ci/run installs it too). `wine` brings the wine, wineboot and wineserver commands, which
 # wine64 alone does not. `mount` brings mount and umount, for the small disk of the full-disk tests; osslsigncode signs
-# a release and, with openssl's throwaway certificates, the package test checks a signed one.
-KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales mount osslsigncode openssl"
+# a release and, with openssl's throwaway certificates, the package test checks a signed one; cmark-gfm renders the
+# Chinese guide as a page for the browser.
+KORIMO_PACKAGES="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales mount osslsigncode openssl cmark-gfm"
 # Every command the scripts, the tests and the benchmarks call, with the Debian package that brings it.
 KORIMO_COMMANDS="cmake:cmake ctest:cmake ninja:ninja-build g++:g++ x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
 x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
 wine:wine wineboot:wine wineserver:wine Xvfb:xvfb xdotool:xdotool xdpyinfo:x11-utils import:imagemagick
-locale-gen:locales mount:mount umount:mount osslsigncode:osslsigncode openssl:openssl"
+locale-gen:locales mount:mount umount:mount osslsigncode:osslsigncode openssl:openssl cmark-gfm:cmark-gfm"
 
 korimo_log() { printf '[korimo] %s\n' "$*" >&2; }
 

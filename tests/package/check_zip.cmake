@@ -1,7 +1,8 @@
 # Builds the package as the package command does, then opens it as a user would: the zip must hold korimo.exe, both
-# guides, the licence, SHA256SUMS and exactly the files the guides link to, so that every relative link of both
-# guides leads to a file in the unpacked folder; every file's checksum must be listed and match; and the version in
-# the exe's version resource must be the one in the zip's name.
+# guides, the Chinese guide as a page for the browser, the licence, SHA256SUMS and exactly the files the guides link
+# to, so that every relative link of both guides (and of the page) leads to a file in the unpacked folder; every
+# file's checksum must be listed and match; and the version in the exe's version resource must be the one in the
+# zip's name.
 # cmake -DKORIMO_BUILD=<build folder> -DKORIMO_OUT=<out folder> -DKORIMO_WINDRES=<windres> -P check_zip.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/guide_links.cmake)
 file(GLOB old ${KORIMO_OUT}/korimo-*-win64.zip)
@@ -26,15 +27,29 @@ if(problems)
     list(JOIN problems "\n  " problems)
     message(FATAL_ERROR "in the unpacked zip:\n  ${problems}")
 endif()
-set(expected LICENSE README.md README.zh-CN.md SHA256SUMS korimo.exe ${linked})
+set(expected LICENSE README.md README.zh-CN.md SHA256SUMS korimo.exe "使用说明.html" ${linked})
 list(REMOVE_DUPLICATES expected)
 list(SORT expected)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "the zip holds '${names}', not '${expected}'")
 endif()
 
+# The guide's page for the browser: the guide's own text, each picture and relative link leading to a file beside it.
+file(READ "${unpacked}/使用说明.html" page)
+string(REGEX MATCHALL "(src|href)=\"[^\":#]+\"" targets "${page}")
+if(NOT page MATCHES "<meta charset=\"utf-8\">" OR NOT page MATCHES "<table>" OR NOT page MATCHES "Korimo 使用说明"
+   OR NOT targets)
+    message(FATAL_ERROR "使用说明.html is not the guide rendered as a page")
+endif()
+foreach(target IN LISTS targets)
+    string(REGEX REPLACE "^(src|href)=\"([^\"]+)\"$" "\\2" target "${target}")
+    if(NOT EXISTS "${unpacked}/${target}")
+        message(FATAL_ERROR "使用说明.html links to '${target}', which the zip does not hold")
+    endif()
+endforeach()
+
 # SHA256SUMS lists every other file of the zip.
-file(STRINGS ${unpacked}/SHA256SUMS lines)
+file(STRINGS ${unpacked}/SHA256SUMS lines ENCODING UTF-8)
 foreach(line IN LISTS lines)
     if(NOT line MATCHES "^([0-9a-f]+)  (.+)$")
         message(FATAL_ERROR "SHA256SUMS: malformed line '${line}'")
