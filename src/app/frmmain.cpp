@@ -35,7 +35,7 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     MakeFonts();
     for (const ui::ControlSpec& entry : MainControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
-    Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
+    Button_SetCheck(Control(IDC_CHECK1_2), kAutoSaveLogAtStart ? BST_CHECKED : BST_UNCHECKED);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     // An elevated Korimo hears the shell's broadcast only when it lets it through: Explorer runs at a lower
     // integrity level, and without this the icon would be gone for good after Explorer restarts.
