@@ -352,14 +352,14 @@ void PrintBreakdown(korimo::bench::ReportingMonitor& program, const std::filesys
     double appendMs = 0, journalMs = 0;
     {
         // Loaded, so that each append schedules the views as in the flood; never unloaded, so they are not filled.
-        korimo::alerts::log_form appended(folder.wstring() + L"\\", [] { return false; });
+        korimo::alerts::log_form appended(folder.wstring() + L"\\", false);
         appended.Load(96);
         appendMs = CpuMsPerCall(entries, [&] {
             appended.AppendLogEntry(entry);
             appended.MoveCaretToEnd();
         }, 10);
         // The journal as the flood hands it over: once a second, what a second of the flood appended.
-        korimo::alerts::log_form journalled((folder / L"journal").wstring() + L"\\", [] { return true; });
+        korimo::alerts::log_form journalled((folder / L"journal").wstring() + L"\\", true);
         const std::size_t perSecond = std::max<std::size_t>(1, static_cast<std::size_t>(entries / run.seconds));
         double seconds = 0;
         std::size_t written = 0;

@@ -55,7 +55,7 @@ int Child(const std::wstring& mapping, const std::wstring& folder, bool flood) {
     HANDLE section = OpenFileMappingW(FILE_MAP_WRITE, FALSE, mapping.c_str());
     auto* shared = static_cast<Shared*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(Shared)));
     if (!shared) return 2;
-    korimo::alerts::log_form log(folder, [] { return true; });
+    korimo::alerts::log_form log(folder, true);
     // The file monitor's reports go to the log, each one's time to the shared memory.
     struct Reports final : korimo::alerts::PanelHost {
         korimo::alerts::log_form& log;
@@ -72,7 +72,6 @@ int Child(const std::wstring& mapping, const std::wstring& folder, bool flood) {
         }
         bool LogEndsWith(std::wstring_view tail) const override { return log.Log().EndsWith(tail); }
         korimo::alerts::Answer Ask(const std::wstring&) override { return korimo::alerts::Answer::None; }
-        bool AutoSaveLogOn() const override { return true; }
     } reports(log, *shared);
     korimo::filemon::dir_form files(reports);
     if (!log.Load(96) || !files.Load(96)) return 3;

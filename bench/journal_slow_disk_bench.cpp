@@ -6,7 +6,10 @@
 // Prints, measured in this one run: the 99th percentile (and the longest) of how late the stamped messages were
 // served, with the slow disk and with the fast one (target: slow / fast <= 1.2), how many slow flushes the writer
 // made (the seam was used), and whether the journal held every report, and the log byte for byte, at the end of
-// each slow phase.
+// each slow phase. Then the log ends on a hung disk, as at an exit and as at the end of a session: each end's time
+// against its bound (kExitDiskWaitMs, kSessionEndDiskWaitMs; target <= 1.05), how late the stamped messages were
+// served meanwhile against the fast disk's running phases (target <= 1.2), and whether the journal then held the
+// whole log and the exit's message named its folder and the recovery at the next start.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -66,7 +70,7 @@ Phase RunPhase(bool slowDisk, int round) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / (L"korimo-slow-disk-" + std::to_wstring(round));
     std::filesystem::remove_all(folder);
-    alerts::log_form log(folder.wstring() + L"\\", [] { return true; }, L"", slowDisk ? &SlowFlush : &FlushFileBuffers);
+    alerts::log_form log(folder.wstring() + L"\\", true, L"", slowDisk ? &SlowFlush : &FlushFileBuffers);
     HWND sink = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     Phase phase;
     if (!log.Load(96) || !sink) return phase;
@@ -113,6 +117,111 @@ double Percentile99(std::vector<double> values) {
     return values[values.size() * 99 / 100];
 }
 
+double Longest(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+// The end on a hung disk: from a moment of the run on, every flush hangs (as on a hung USB stick or network folder)
+// until the phase is over. The log ends as at an ordinary exit, and as at the end of a session, while another
+// thread posts a stamped message to the window thread every 5 ms and a third answers the message box at once.
+std::atomic<bool> hang{false};
+std::atomic<int> hungFlushes{0};
+HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+BOOL WINAPI HangingFlush(HANDLE file) {
+    if (hang) ++hungFlushes, WaitForSingleObject(released, 30000);
+    return FlushFileBuffers(file);
+}
+
+std::vector<double> servedLateMs; // how late the stamped messages were served while the log ended
+LRESULT CALLBACK Sink(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != kProbe) return DefWindowProcW(window, msg, wParam, lParam);
+    servedLateMs.push_back(MsSince(static_cast<LONGLONG>(wParam)));
+    return 0;
+}
+
+struct End {
+    double ms = 0;             // how long the log's end took
+    bool journalWhole = false; // the journal held the whole log afterwards
+    std::wstring said;         // what the message box said
+};
+
+End RunEnd(ui::UnloadMode mode) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"korimo-hung-disk";
+    std::filesystem::remove_all(folder);
+    hang = false;
+    ResetEvent(released);
+    End end;
+    {
+        alerts::log_form log(folder.wstring() + L"\\", true, L"", &HangingFlush);
+        HWND sink = CreateWindowExW(0, L"KorimoBenchSink", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        if (!log.Load(96) || !sink) return end;
+        for (WPARAM n = 0; n < 250; ++n) {
+            if (n == 200) log.FlushJournal(), hang = true; // the journal holds 200 entries; the disk then hangs
+            log.AppendLogEntry(Entry(n));
+        }
+        const int before = hungFlushes;
+        for (DWORD start = GetTickCount(); hungFlushes == before && GetTickCount() - start < 5000;) bench::Pump();
+        std::atomic<bool> done{false};
+        std::thread prober([&] {
+            while (!done)
+                PostMessageW(sink, kProbe, static_cast<WPARAM>(Now()), 0), Sleep(5);
+        });
+        std::thread answerer([&] {
+            for (HWND box = nullptr; !done; Sleep(5)) {
+                if (!(box = FindWindowW(L"#32770", L"Korimo"))) continue;
+                wchar_t text[512]{};
+                GetDlgItemTextW(box, 0xFFFF, text, 512);
+                end.said = text;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+        });
+        const LONGLONG began = Now();
+        log.Unload(mode);
+        end.ms = MsSince(began);
+        bench::Pump(); // the stamped messages the end kept waiting
+        done = true;
+        prober.join();
+        answerer.join();
+        DestroyWindow(sink);
+        std::ifstream file(folder / L"log" / L"korimo-journal.log", std::ios::binary);
+        const std::string journal{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        end.journalWhole = journal == "\xEF\xBB\xBF" + ui::ToCodePage(log.Log().Text(), CP_UTF8);
+    }
+    hang = false;
+    SetEvent(released); // the writer the disk held goes on and ends
+    Sleep(500);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return end;
+}
+
+void HungDisk(bench::Targets& targets, double fastLate) {
+    WNDCLASSW sinkClass{};
+    sinkClass.lpfnWndProc = &Sink;
+    sinkClass.lpszClassName = L"KorimoBenchSink";
+    RegisterClassW(&sinkClass);
+    const End exit = RunEnd(ui::UnloadMode::Closing), session = RunEnd(ui::UnloadMode::SessionEnding);
+    const double exitBound = alerts::kExitDiskWaitMs, sessionBound = alerts::kSessionEndDiskWaitMs;
+    std::printf("the log's end on a hung disk (%d flushes hung): at an exit %.2f s (bound %.0f s), at the end of a "
+                "session %.2f s (bound %.0f s); the stamped messages meanwhile: %zu, 99th percentile %.2f ms late, "
+                "longest %.2f ms\n",
+                hungFlushes.load(), exit.ms / 1e3, exitBound / 1e3, session.ms / 1e3, sessionBound / 1e3,
+                servedLateMs.size(), Percentile99(servedLateMs), Longest(servedLateMs));
+    targets.AtMost("journal hung disk: the end at an exit / its bound", exit.ms / exitBound, 1.05);
+    targets.AtMost("journal hung disk: the end of a session / its bound", session.ms / sessionBound, 1.05);
+    targets.AtMost("journal hung disk: posted message 99th percentile while the log ends / fast disk's running",
+                   Percentile99(servedLateMs) / fastLate, 1.2);
+    const std::string said = ui::ToCodePage(exit.said, CP_UTF8);
+    std::printf("  the exit said: %s\n", said.c_str());
+    targets.Holds("journal hung disk: after each end the journal holds the whole log; the exit names its folder and "
+                  "the next start's recovery",
+                  exit.journalWhole && session.journalWhole && hungFlushes > 0 &&
+                      exit.said.find(L"korimo-hung-disk\\log\n") != std::wstring::npos &&
+                      exit.said.find(L"下次启动") != std::wstring::npos);
+}
+
 } // namespace
 
 int wmain() {
@@ -126,15 +235,15 @@ int wmain() {
         whole = whole && (!slowDisk || phase.journalWhole);
         (slowDisk ? slow : fast).insert((slowDisk ? slow : fast).end(), phase.lateMs.begin(), phase.lateMs.end());
     }
-    const auto longest = [](const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); };
     std::printf("journal on a slow disk: 20 reports a second into the shown log, a stamped message every 5 ms\n");
     std::printf("  fast disk: %zu messages, 99th percentile %.2f ms late, longest %.2f ms\n", fast.size(),
-                Percentile99(fast), longest(fast));
+                Percentile99(fast), Longest(fast));
     std::printf("  slow disk (every flush 200 ms, %d flushes): %zu messages, 99th percentile %.2f ms late, longest "
-                "%.2f ms\n", slowFlushes.load(), slow.size(), Percentile99(slow), longest(slow));
+                "%.2f ms\n", slowFlushes.load(), slow.size(), Percentile99(slow), Longest(slow));
     targets.AtMost("journal slow disk: posted message 99th percentile, slow disk / fast disk",
                    Percentile99(slow) / Percentile99(fast), 1.2);
     targets.Holds("journal slow disk: every report in the journal, the journal equal to the log",
                   whole && slowFlushes.load() > 0 && !fast.empty() && !slow.empty());
+    HungDisk(targets, Percentile99(fast));
     return targets.ExitCode();
 }

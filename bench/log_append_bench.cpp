@@ -163,7 +163,7 @@ JournalPhase RunJournalPhase(bool journalOn) {
     const std::wstring folder = std::wstring(temp) + L"korimo-journal-bench\\";
     DeleteFileW(alerts::JournalPath(folder).c_str());
     JournalPhase phase;
-    alerts::log_form log(folder, [journalOn] { return journalOn; });
+    alerts::log_form log(folder, journalOn);
     if (!log.Load(96)) return phase;
     ShowWindow(log.Hwnd(), SW_SHOW);
     const std::uint64_t bytesBefore = alerts::JournalBytesWritten();
@@ -207,7 +207,7 @@ void JournalCost(bench::Targets& targets) {
 int wmain() {
     SetProcessDPIAware();
     bench::Targets targets;
-    alerts::log_form log(L"C:\\", [] { return false; });
+    alerts::log_form log(L"C:\\", false);
     if (!log.Load(96)) return 1;
     ShowWindow(log.Hwnd(), SW_SHOW);
     const double first = Burst(log, 0);

@@ -23,7 +23,7 @@ namespace korimo::bench {
 struct ReportingMonitor final : alerts::PanelHost {
     // `folder` takes the log folder and the batch file; `autoSave` is "自动保存日志" (the journal is written).
     explicit ReportingMonitor(std::wstring folder = L"C:\\", bool autoSave = false)
-        : log(folder, *this), panel(*this, std::move(folder)), autoSave_(autoSave) {}
+        : log(folder, autoSave), panel(*this, std::move(folder)) {}
 
     alerts::log_form log;
     app::TrayIcon tray;
@@ -41,7 +41,6 @@ struct ReportingMonitor final : alerts::PanelHost {
     }
     bool LogEndsWith(std::wstring_view tail) const override { return log.Log().EndsWith(tail); }
     alerts::Answer Ask(const std::wstring&) override { return alerts::Answer::LetRun; }
-    bool AutoSaveLogOn() const override { return autoSave_; }
 
     // Loads the main window, the log and the process monitor (hidden), the file monitor when asked, and adds
     // the icon.
@@ -64,9 +63,6 @@ struct ReportingMonitor final : alerts::PanelHost {
         panel.Unload(ui::UnloadMode::SessionEnding);
         log.Unload(ui::UnloadMode::SessionEnding);
     }
-
-private:
-    bool autoSave_;
 };
 
 } // namespace korimo::bench

@@ -10,7 +10,8 @@ namespace korimo::alerts {
 
 struct SaveResult {
     bool ok = false;
-    std::wstring error; // the system's words, when the save failed
+    std::wstring error;     // the system's words, when the save failed
+    bool timedOut = false;  // the disk did not answer in the time the save was given
 };
 
 // The date part of a file name: the user's short date with every character that a file name cannot hold

@@ -3,9 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
-#include <system_error>
 
 #include "ui/handle.h"
 #include "ui/text_win.h"
@@ -13,8 +11,6 @@
 namespace korimo::alerts {
 
 namespace {
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 std::wstring ShortDate(const SYSTEMTIME& when) {
     wchar_t date[128]{};
     if (!GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr, date, 128, nullptr))
@@ -24,9 +20,10 @@ std::wstring ShortDate(const SYSTEMTIME& when) {
 
 SaveResult Failed(DWORD error) { return {false, ui::SystemMessage(error)}; }
 SaveResult Failed() { return Failed(GetLastError()); }
+} // namespace
 
-// Writes every byte or says why not. A write that reports success having written nothing leaves no error code
-// of its own: the disk took nothing more, so that is the reason given.
+// A write that reports success having written nothing leaves no error code of its own: the disk took nothing
+// more, so that is the reason given.
 DWORD WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 24));
@@ -41,7 +38,6 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
     }
     return ERROR_SUCCESS;
 }
-} // namespace
 
 std::wstring ProposedLogPath(std::wstring_view appFolder) {
     SYSTEMTIME now{};
@@ -87,7 +83,7 @@ private:
 };
 
 // The bytes go to a temporary file beside the target first, then replace it in one move.
-SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
+SaveResult SaveBytes(const std::wstring& path, const std::string& bytes, JournalFlush flush) {
     EnsureFolderOf(path);
     TemporaryFile temporary(path + L".saving");
     {
@@ -99,7 +95,7 @@ SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
             return Failed(error);
         }
         DWORD error = WriteAll(file.Get(), bytes);
-        if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) error = GetLastError();
+        if (error == ERROR_SUCCESS && !flush(file.Get())) error = GetLastError();
         if (error != ERROR_SUCCESS) return Failed(error);
     } // closed before the temporary file is moved or deleted
     if (!MoveFileExW(temporary.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -109,191 +105,8 @@ SaveResult SaveBytes(const std::wstring& path, const std::string& bytes) {
 }
 } // namespace
 
-SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText) {
-    return SaveBytes(path, LogFileBytes(LogFileText(logText), CP_ACP));
-}
-
-namespace {
-// Read by the benchmarks from the window thread while the writer adds to it.
-std::atomic<std::uint64_t> journalBytesWritten{0};
-
-// Appends at the end, after a byte-order mark when the journal is empty; a write that does not finish is cut
-// back to the last whole one, since a fragment would end the recovered log in the middle of an entry.
-DWORD AppendWhole(HANDLE file, std::wstring_view text, JournalFlush flush) {
-    LARGE_INTEGER end{};
-    if (!GetFileSizeEx(file, &end) || !SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) return GetLastError();
-    const std::string bytes = std::string(end.QuadPart == 0 ? kUtf8Mark : "") + ui::ToCodePage(text, CP_UTF8);
-    DWORD error = WriteAll(file, bytes);
-    // To the disk itself, so that what the journal holds survives a crash of the system too.
-    if (error == ERROR_SUCCESS && !flush(file)) error = GetLastError();
-    if (error != ERROR_SUCCESS && SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
-    if (error == ERROR_SUCCESS) journalBytesWritten += bytes.size();
-    return error;
-}
-} // namespace
-
-std::uint64_t JournalBytesWritten() { return journalBytesWritten; }
-
-// The first free journal name, made new: two copies of Korimo starting in one folder never share a journal.
-SaveResult Journal::Open() {
-    EnsureFolderOf(JournalPath(folder_));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring path = FreeJournalPath(folder_, PathExists);
-        // Others may read it while it runs, never delete or rename it.
-        file_ = ui::Handle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file_.Valid()) {
-            path_ = path;
-            return {true, {}};
-        }
-        // Another copy took the name between the look and the make: the next free one.
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return Failed();
-    }
-    return Failed(ERROR_FILE_EXISTS);
-}
-
-SaveResult Journal::Append(std::wstring_view text) {
-    const bool fresh = !file_.Valid();
-    if (fresh) {
-        if (const SaveResult opened = Open(); !opened.ok) return opened;
-    }
-    const DWORD error = AppendWhole(file_.Get(), text, flush_);
-    if (error == ERROR_SUCCESS) return {true, {}};
-    if (fresh) Remove(); // a new journal that took nothing is no journal
-    return Failed(error);
-}
-
-void Journal::Close() { file_.Reset(); }
-
-void Journal::Remove() {
-    file_.Reset();
-    if (!path_.empty()) DeleteFileW(path_.c_str());
-    path_.clear();
-}
-
-void JournalWriter::TellFailuresTo(HWND window, UINT message) {
-    const std::lock_guard lock(mutex_);
-    window_ = window;
-    message_ = message;
-}
-
-// The thread starts with the first text: a run without the automatic save has none. Where the system cannot make
-// one, the window thread writes the journal itself rather than lose it.
-bool JournalWriter::Threaded() {
-    if (!thread_.joinable() && !finished_ && !unthreaded_) {
-        try {
-            thread_ = std::thread([this] { Run(); });
-        } catch (const std::system_error&) {
-            unthreaded_ = true;
-        }
-    }
-    return !unthreaded_;
-}
-
-void JournalWriter::Append(std::wstring_view entries) {
-    std::unique_lock lock(mutex_);
-    if (finished_) return;
-    handed_.append(entries);
-    if (!Threaded()) {
-        std::wstring text = std::exchange(handed_, {});
-        lock.unlock();
-        Serve(std::move(text), false, false, true);
-        return;
-    }
-    lock.unlock();
-    wake_.notify_one();
-}
-
-void JournalWriter::Remove() {
-    std::unique_lock lock(mutex_);
-    if (unthreaded_) {
-        lock.unlock();
-        Serve({}, true, false, true);
-        return;
-    }
-    if (!thread_.joinable()) return; // nothing was ever written
-    handed_.clear();
-    remove_ = true;
-    lock.unlock();
-    wake_.notify_one();
-}
-
-void JournalWriter::WaitUntilWritten() {
-    std::unique_lock lock(mutex_);
-    written_.wait(lock, [this] { return !thread_.joinable() || (handed_.empty() && !remove_ && !busy_); });
-}
-
-std::vector<JournalFailure> JournalWriter::TakeFailures() {
-    const std::lock_guard lock(mutex_);
-    return std::exchange(failures_, {});
-}
-
-void JournalWriter::Finish(bool keep) {
-    std::unique_lock lock(mutex_);
-    if (std::exchange(finished_, true)) return;
-    if (unthreaded_) {
-        lock.unlock();
-        Serve({}, !keep, true, keep);
-        return;
-    }
-    if (!thread_.joinable()) return;
-    finish_ = true;
-    keep_ = keep;
-    if (!keep) { // the log is saved: what the journal lacks is not worth a write
-        handed_.clear();
-        remove_ = true;
-    }
-    lock.unlock();
-    wake_.notify_one();
-    thread_.join();
-    thread_ = std::thread();
-}
-
-void JournalWriter::Run() {
-    for (bool finish = false; !finish;) {
-        std::wstring text;
-        bool remove = false, keep = true;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return !handed_.empty() || remove_ || finish_; });
-            text.swap(handed_);
-            remove = std::exchange(remove_, false);
-            finish = finish_;
-            keep = keep_;
-            busy_ = true;
-        }
-        Serve(std::move(text), remove, finish, keep);
-        {
-            const std::lock_guard lock(mutex_);
-            busy_ = false;
-        }
-        written_.notify_all();
-    }
-}
-
-// One turn of the journal's work: a removal, then the text (and what an earlier write failed to write), then, at
-// the finish, the journal kept or removed.
-void JournalWriter::Serve(std::wstring text, bool remove, bool finish, bool keep) {
-    if (remove) {
-        journal_.Remove();
-        unwritten_.clear();
-    }
-    if (!text.empty() || (finish && keep && !unwritten_.empty())) Write(std::move(text));
-    if (finish) keep ? journal_.Close() : journal_.Remove();
-}
-
-// What a failed write did not get into the journal goes first in the next, so the journal stays the log's
-// beginning, entry for entry.
-void JournalWriter::Write(std::wstring text) {
-    unwritten_ += text;
-    const SaveResult result = journal_.Append(unwritten_);
-    if (result.ok) {
-        unwritten_.clear();
-        return;
-    }
-    const std::lock_guard lock(mutex_);
-    failures_.push_back({journal_.Where(), result.error});
-    if (window_) PostMessageW(window_, message_, 0, 0);
+SaveResult SaveLogFile(const std::wstring& path, std::wstring_view logText, JournalFlush flush) {
+    return SaveBytes(path, LogFileBytes(LogFileText(logText), CP_ACP), flush);
 }
 
 std::wstring WinLogDisk::ProposedLogPath(const std::wstring& folder) {
@@ -314,8 +127,6 @@ bool WinLogDisk::Exists(const std::wstring& path) { return PathExists(path); }
 bool WinLogDisk::SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
-
-SaveResult WinLogDisk::Save(const std::wstring& path, std::wstring_view logText) { return SaveLogFile(path, logText); }
 
 bool FolderTakesFiles(const std::wstring& folder) {
     EnsureFolderOf(folder + L"probe");

@@ -37,12 +37,12 @@ ui::PanelInfo log_form::Info() const { return {L"Korimo.log_form", L"", kLogWidt
 HWND log_form::View(bool wrapped) const { return Control(wrapped ? IDC_LOG_TEXT1 : IDC_LOG_TEXT); }
 
 void log_form::OnLoad() {
+    // Made in the table's order, which is the keyboard's and puts Picture1 above Picture2; of the two stacked views
+    // the one that does not show is hidden.
     for (const ui::ControlSpec& entry : LogControls()) CreateControl(entry);
     for (bool wrapped : {false, true}) ui::DescribeControl(View(wrapped), ui::NamedAs(L"事件日志"));
     ui::DescribeControl(Control(IDC_LOG_PICTURE1), ui::NamedAs(L"字体颜色"));
     ui::DescribeControl(Control(IDC_LOG_PICTURE2), ui::NamedAs(L"背景颜色"));
-    SetWindowPos(Control(IDC_LOG_PICTURE1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(View(true), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     LOGFONTW font{};
     GetObjectW(UiFont(), sizeof(font), &font);
     ApplyFont(font);
@@ -69,7 +69,7 @@ void log_form::AppendLogEntry(std::wstring_view entry) {
 
 void log_form::ScheduleViews() {
     if (viewTimer_.Running() || !IsLoaded()) return;
-    if (!viewTimer_.Start(keeper_.ViewDelayMs())) FlushViews();
+    if (!viewTimer_.Start(pacer_.DelayMs())) FlushViews();
 }
 
 // Only the view that shows is given the new entries: an edit control lays out every line it is given, whether
@@ -85,7 +85,7 @@ void log_form::CatchUp(bool wrapped) {
         const ULONGLONG began = GetTickCount64();
         AppendToView(View(wrapped), std::wstring(Log().Since(shown_[wrapped])));
         shown_[wrapped] = Log().Size();
-        keeper_.ViewUpdateTook(GetTickCount64() - began);
+        pacer_.UpdateTook(GetTickCount64() - began);
     }
     if (!wrapped && std::exchange(caretToEnd_, false)) {
         HWND view = View(false);
@@ -111,17 +111,13 @@ void log_form::HandOverJournal() {
 void log_form::FlushJournal() {
     HandOverJournal();
     disk_.Writer().WaitUntilWritten();
-    TellJournalFailures();
+    keeper_.TellJournalFailure(*this);
 }
 
-void log_form::TellJournalFailures() {
-    for (const JournalFailure& failure : disk_.Writer().TakeFailures())
-        keeper_.JournalFailed(failure.journal, failure.reason, *this);
-}
-
+// The writer's news that a write failed: the keeper takes the failure from its disk.
 LRESULT log_form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != ui::WM_KORIMO_JOURNAL_FAILED) return PanelWindow::HandleMessage(msg, wParam, lParam);
-    TellJournalFailures();
+    keeper_.TellJournalFailure(*this);
     return 0;
 }
 
@@ -273,13 +269,12 @@ bool log_form::Ask(const std::wstring& question) {
     return MessageBoxW(Hwnd(), question.c_str(), L"Korimo", MB_YESNO | MB_ICONERROR | MB_SETFOREGROUND) == IDYES;
 }
 
-// The automatic save, then the journal: the writer is drained and stopped before the window goes, and a failure
-// of its last write is told while someone may still be told.
+// The automatic save, then the journal: the writer stops (or is left to a disk that does not answer in time)
+// before the window goes. While the end waits for the disk the windows are served, and the log takes nothing more.
 void log_form::OnUnload(ui::UnloadMode mode) {
     FlushViews();
     journalTimer_.Stop();
     keeper_.End(mode == ui::UnloadMode::SessionEnding ? LogEnd::SessionEnding : LogEnd::Closing, *this);
-    TellJournalFailures();
 }
 
 std::span<const ui::CommandBinding> log_form::Commands() const {

@@ -1,11 +1,11 @@
 // The event log panel. The log keeper owns the log text and its keeping (LogKeeper); the two edit controls are
-// views of it: `text` with both scroll bars and `Text1`, stacked above it, wrapping its lines. Appends reach the
-// log at once and the views in batches at the end of their text, at most about ten times a second, so that a burst
-// of reports costs one view update rather than one per entry, however long the log grows. The panel keeps the
-// views, fonts, colours and dialogs and asks the keeper what to do with the log.
+// views of it: `text` with both scroll bars and `Text1`, in the same place, wrapping its lines; the one that does
+// not show is hidden. Appends reach the log at once and the views in batches at the end of their text, at most
+// about ten times a second and less often when an update was slow (ViewPacer), so that a burst of reports costs
+// one view update rather than one per entry, however long the log grows. The panel keeps the views, their pacing,
+// fonts, colours and dialogs and asks the keeper what to do with the log.
 #pragma once
 
-#include <functional>
 #include <utility>
 #include <string>
 #include <string_view>
@@ -13,7 +13,7 @@
 
 #include "alerts/log_file_win.h"
 #include "alerts/log_keeper.h"
-#include "alerts/panel_host.h"
+#include "alerts/view_pacer.h"
 #include "ui/panel_window.h"
 #include "ui/timer.h"
 
@@ -22,15 +22,12 @@ namespace korimo::alerts {
 class log_form final : public ui::PanelWindow, private LogUser {
 public:
     // `folder` holds the log folder (the program folder, or the user's own where that cannot be written);
-    // `autoSaveOn` says whether the main window's "自动保存日志" is ticked; `spareFolder`, when given, takes the
-    // log at the end of a session whose save in `folder` failed, since nobody may be asked then; `flush` is how
-    // the journal's writer makes its writes durable.
-    log_form(std::wstring folder, std::function<bool()> autoSaveOn, std::wstring spareFolder = {},
+    // `autoSaveOn` is the main window's "自动保存日志" as the run starts (AutoSaveSwitched tells each change);
+    // `spareFolder`, when given, takes the log at the end of a session whose save in `folder` failed, since nobody
+    // may be asked then; `flush` is how the journal's writer makes its writes durable.
+    log_form(std::wstring folder, bool autoSaveOn, std::wstring spareFolder = {},
              JournalFlush flush = &FlushFileBuffers)
-        : disk_(folder, flush), keeper_(std::move(folder), std::move(spareFolder), std::move(autoSaveOn), disk_) {}
-    // As the program makes it: whether "自动保存日志" is ticked is asked of `host`.
-    log_form(std::wstring folder, PanelHost& host, std::wstring spareFolder = {})
-        : log_form(std::move(folder), [&host] { return host.AutoSaveLogOn(); }, std::move(spareFolder)) {}
+        : disk_(folder, flush), keeper_(std::move(folder), std::move(spareFolder), autoSaveOn, disk_) {}
 
     // Adds a finished entry at the bottom of the log; an empty entry changes nothing.
     void AppendLogEntry(std::wstring_view entry);
@@ -41,7 +38,7 @@ public:
     void FlushViews();
     // While the automatic save is on, the log also goes to its journal in the log folder (LogKeeper), written
     // by a thread of its own. This hands over what the journal lacks at once and waits until it is written,
-    // which the program itself never does but at its end.
+    // which the program itself never does.
     void FlushJournal();
     void AutoSaveSwitched(bool on);
     // Turns the journals of runs that did not end in order into log files; call it before the first entry, so
@@ -81,7 +78,6 @@ private:
     bool ChooseColour(const wchar_t* title, COLORREF& colour);
     void HandOverJournal(); // the journal's timer
     void Obey(JournalTimer order);
-    void TellJournalFailures();
     void ScheduleViews();
 
     void Tell(const std::wstring& failure) override;
@@ -92,6 +88,7 @@ private:
     WinLogDisk disk_;
     LogKeeper keeper_;
     std::size_t shown_[2] = {0, 0}; // how much of the log each view holds: `text`, then `Text1`
+    ViewPacer pacer_;
     static constexpr UINT_PTR kViewTimer = 1, kJournalTimer = 2;
     ui::Timer viewTimer_{*this, kViewTimer};       // the view that shows catches up
     ui::Timer journalTimer_{*this, kJournalTimer}; // the journal is handed what it lacks

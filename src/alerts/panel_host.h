@@ -1,6 +1,6 @@
-// What the panels ask of the program that holds them: the tray for their reports, the event log, the question
-// about a started program, and the main window's "自动保存日志". App implements it and gives it to each panel
-// when it makes it; a test or a benchmark gives one of its own.
+// What the panels ask of the program that holds them: the tray for their reports, the event log and the question
+// about a started program. App implements it and gives it to each panel when it makes it; a test or a benchmark
+// gives one of its own.
 #pragma once
 
 #include <string>
@@ -23,8 +23,6 @@ public:
     virtual bool LogEndsWith(std::wstring_view tail) const = 0;
     // Asks the user about a started program (the alert pop-up); Answer::None while another question waits.
     virtual Answer Ask(const std::wstring& question) = 0;
-    // Whether the main window's "自动保存日志" is ticked.
-    virtual bool AutoSaveLogOn() const = 0;
 
 protected:
     ~PanelHost() = default;

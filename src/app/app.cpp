@@ -129,7 +129,7 @@ App::App()
       pro_(*this, dataFolder_),
       dir_(*this),
       // At the end of a session nothing may ask where the log should go: the user's own folder is the spare.
-      log_(dataFolder_, *this, dataFolder_ == appFolder_ ? UserFolder() : L""),
+      log_(dataFolder_, kAutoSaveLogAtStart, dataFolder_ == appFolder_ ? UserFolder() : L""),
       main_(tray_, {&pro_, &dir_, &log_}, *this) {}
 
 void App::Notice(const std::wstring& title, const std::wstring& text) {
@@ -148,8 +148,6 @@ void App::LogAndShow(const std::wstring& entry) {
 bool App::LogEndsWith(std::wstring_view tail) const { return log_.Log().EndsWith(tail); }
 
 alerts::Answer App::Ask(const std::wstring& question) { return Alert().Ask(question); }
-
-bool App::AutoSaveLogOn() const { return main_.AutoSaveLogOn(); }
 
 // The new icons are in use before the old ones go.
 void App::TakeIcons(int windowDpi) {

@@ -46,7 +46,6 @@ public:
     void LogAndShow(const std::wstring& entry) override;
     bool LogEndsWith(std::wstring_view tail) const override;
     alerts::Answer Ask(const std::wstring& question) override;
-    bool AutoSaveLogOn() const override;
 
 private:
     // The window icons at `windowDpi` and the tray icon at the DPI of the primary monitor, where the taskbar

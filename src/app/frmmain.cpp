@@ -35,7 +35,7 @@ bool frmmain::Load(int dpi, HICON bigIcon, HICON smallIcon) {
     MakeFonts();
     for (const ui::ControlSpec& entry : MainControls()) CreateControl(entry);
     Button_SetCheck(Control(IDC_CHECK1_0), BST_CHECKED);
-    Button_SetCheck(Control(IDC_CHECK1_2), BST_CHECKED);
+    Button_SetCheck(Control(IDC_CHECK1_2), kAutoSaveLogAtStart ? BST_CHECKED : BST_UNCHECKED);
     // A second start's request, made by a copy that runs without elevation, is let through to an elevated one.
     ChangeWindowMessageFilterEx(Hwnd(), ui::WM_KORIMO_COME_FORWARD, MSGFLT_ALLOW, nullptr);
     // The credit label is a link to the about box (F1 opens it too).

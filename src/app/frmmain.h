@@ -25,6 +25,9 @@ enum class CloseReason {
     EndSession,   // shutdown or log-off: nothing may hold it up
 };
 
+// "自动保存日志" as every run starts: ticked (the log is told each change through AutoSaveSwitched).
+inline constexpr bool kAutoSaveLogAtStart = true;
+
 // What the main window asks of the program that owns it.
 class MainWindowHost {
 public:

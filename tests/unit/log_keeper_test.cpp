@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 #include "alerts/log_keeper.h"
 
@@ -8,7 +9,7 @@ using namespace korimo::alerts;
 
 namespace {
 // The system's side played by the test: a clock it moves, files in memory, a journal that is what the writer was
-// handed, and a user who says yes and picks `chosen`.
+// handed, drives that fail or do not answer, and a user who says yes and picks `chosen`.
 class LogKeeperTest : public testing::Test, protected LogDisk, protected LogUser {
 protected:
     std::uint64_t NowMs() override { return now; }
@@ -20,9 +21,13 @@ protected:
         if (blocked.find(path[0]) != std::wstring::npos) return {false, L"拒绝访问。"};
         return files[path] = text, SaveResult{true, {}};
     }
+    SaveResult SaveAtEnd(const std::wstring& path, std::wstring_view text, std::uint64_t) override {
+        return hung.find(path[0]) != std::wstring::npos ? SaveResult{false, {}, true} : Save(path, text);
+    }
     void HandToJournal(std::wstring_view entries) override { journal += entries; }
     void RemoveJournal() override { journal.clear(); }
-    void FinishJournal(bool keep) override { journal = keep ? journal : L""; }
+    std::vector<JournalFailure> TakeJournalFailures() override { return std::exchange(failures, {}); }
+    bool FinishJournal(bool keep, std::uint64_t) override { return journal = keep ? journal : L"", hung.empty(); }
     void Tell(const std::wstring& failure) override { said.push_back(failure); }
     void Announce(const std::wstring& news) override { said.push_back(news); }
     bool Ask(const std::wstring& question) override { return said.push_back(question), true; }
@@ -33,8 +38,9 @@ protected:
     std::uint64_t now = 0;
     std::map<std::wstring, std::wstring> files;
     std::vector<std::wstring> said;
-    std::wstring blocked, journal, asked, chosen; // blocked: the drives whose saves fail
-    LogKeeper keeper{L"C:\\k\\", L"U:\\k\\", [] { return true; }, *this};
+    std::wstring blocked, hung, journal, asked, chosen; // the drives whose saves fail, and those that do not answer
+    std::vector<JournalFailure> failures;
+    LogKeeper keeper{L"C:\\k\\", L"U:\\k\\", true, *this};
 };
 } // namespace
 
@@ -58,8 +64,7 @@ TEST_F(LogKeeperTest, AtEveryMomentOfAFloodAndATrickleTheJournalLacksNothingOlde
     for (int i = 0; i < 100; ++i) step(50, true);
 }
 
-// An earlier run's file of the same minute is never replaced; a file this run saved may be. Saved at the end, the
-// log is announced and the journal goes.
+// An earlier run's file of the same minute is never replaced by the save at the end; a file this run saved may be.
 TEST_F(LogKeeperTest, TheSaveAtTheEndGoesBesideAnEarlierRunsFileAndOverThisRunsOwn) {
     const std::wstring proposed = L"C:\\k\\log\\2026-12-8# 9# 3.log", second = L"C:\\k\\log\\2026-12-8# 9# 3 (2).log";
     files[proposed] = L"an earlier run's log";
@@ -67,30 +72,35 @@ TEST_F(LogKeeperTest, TheSaveAtTheEndGoesBesideAnEarlierRunsFileAndOverThisRunsO
     keeper.SaveAs(*this);
     EXPECT_EQ(asked, proposed);
     keeper.Append(L"【建立文件】a\r\n");
-    keeper.HandOver();
     keeper.End(LogEnd::Closing, *this);
     EXPECT_EQ(files[proposed], L"an earlier run's log");
     EXPECT_EQ(files[second], keeper.Log().Text()) << "this run's own file was not the one replaced";
-    EXPECT_EQ(said, std::vector<std::wstring>{L"程序正在结束，日志已保存"});
-    EXPECT_TRUE(journal.empty());
 }
 
 // A failing journal is told once. An orderly end whose save fails asks where the log should go and opens Save As
 // in Documents; a Save As that fails too is told with its path and reason; the journal keeps the whole log. At the
-// end of a session nobody is asked or told anything: the spare folder takes the log.
+// end of a session nobody is asked or told anything: the spare folder takes the log. A disk that does not answer
+// at the end is asked nothing more, and the user is told that the journal keeps the log for the next start.
 TEST_F(LogKeeperTest, AFailedSaveAtTheEndOffersSaveAsButAtTheEndOfASessionTheSpareFolderTakesTheLog) {
-    for (int i = 0; i < 2; ++i) keeper.JournalFailed(L"C:\\k\\log\\korimo-journal.log", L"磁盘空间不足。", *this);
+    const JournalFailure full{L"C:\\k\\log\\korimo-journal.log", L"磁盘空间不足。"};
+    for (int i = 0; i < 2; ++i) failures = {full}, keeper.TellJournalFailure(*this);
     keeper.Append(L"【删除文件】最后一条\r\n");
     blocked = L"CD";
     chosen = L"D:\\文档\\2026-12-8# 9# 3.log";
     keeper.End(LogEnd::Closing, *this);
     EXPECT_EQ(asked, chosen);
     EXPECT_EQ(journal, keeper.Log().Text());
-    LogKeeper ending{L"C:\\k\\", L"U:\\k\\", [] { return true; }, *this};
+    LogKeeper ending{L"C:\\k\\", L"U:\\k\\", true, *this};
+    failures = {full};
     ending.End(LogEnd::SessionEnding, *this);
-    ending.JournalFailed(L"C:\\k\\log\\korimo-journal.log", L"磁盘空间不足。", *this);
     EXPECT_EQ(files[L"U:\\k\\log\\2026-12-8# 9# 3.log"], ending.Log().Text());
-    ASSERT_EQ(said.size(), 3u);
+    LogKeeper stuck{L"H:\\k\\", L"U:\\k\\", true, *this};
+    hung = L"H";
+    stuck.End(LogEnd::Closing, *this);
+    EXPECT_EQ(journal, stuck.Log().Text());
+    ASSERT_EQ(said.size(), 4u);
+    EXPECT_TRUE(said[3].find(L"\nH:\\k\\log\n") != std::wstring::npos &&
+                said[3].find(L"下次启动") != std::wstring::npos);
     EXPECT_TRUE(
         said[0].starts_with(L"日志无法写入实时记录文件：\nC:\\k\\log\\korimo-journal.log\n\n磁盘空间不足。\n\n"));
     EXPECT_EQ(said[1],

@@ -15,6 +15,7 @@
 #include "alerts/log_form.h"
 #include "alerts/log_form_layout.h"
 #include "answerer.h"
+#include "face_pixels.h"
 #include "ui/text_win.h"
 
 using namespace korimo;
@@ -36,11 +37,19 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::wstring ViewText(HWND view) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(view)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(view, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+// Counts the updates `view` is given (EM_REPLACESEL); the next one is made to take `slowMs` longer.
+struct ViewUpdates {
+    static LRESULT CALLBACK Seen(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (call->hwnd == view && call->message == EM_REPLACESEL) ++count, Sleep(std::exchange(slowMs, 0));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HWND view = nullptr;
+    static inline int count = 0;
+    static inline DWORD slowMs = 0;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &Seen, nullptr, GetCurrentThreadId());
+    ~ViewUpdates() { UnhookWindowsHookEx(hook); }
+};
 
 // A file that takes the free space of its disk but `leave` bytes (whole pages of them).
 void FillDiskLeaving(const std::filesystem::path& filler, LONGLONG leave) {
@@ -81,7 +90,7 @@ protected:
     // A run of Korimo on the same folder that ends without its unload step, as a kill or a crash ends it: its
     // journal stays. Returns what its log held and what its start recovered.
     std::pair<std::wstring, std::vector<alerts::JournalRecovery>> CrashedRun(const std::wstring& title) {
-        alerts::log_form run{folder.wstring() + L"\\", [] { return true; }};
+        alerts::log_form run{folder.wstring() + L"\\", true};
         EXPECT_TRUE(run.Load(96));
         auto recoveries = run.RecoverJournals();
         run.AppendLogEntry(L"【开启进程】\r\n标题：" + title + L"\r\n");
@@ -90,73 +99,51 @@ protected:
     }
 
     std::filesystem::path folder = NewFolder();
-    alerts::log_form log{folder.wstring() + L"\\", [] { return false; }};
+    alerts::log_form log{folder.wstring() + L"\\", false};
 };
 
 } // namespace
 
-// A burst reaches the view that shows in one update, at its bottom; the covered view takes nothing meanwhile and
-// the whole log when word wrap brings it out, following the newest entry too.
-TEST_F(LogPanelTest, ABurstReachesTheShownViewInOneUpdateAndTheOtherViewWhenItShows) {
+// A burst reaches the view that shows in one update, when its batch is due; an update that took long holds the
+// next one back nine times as long, so that the views never take more than a tenth of the thread.
+TEST_F(LogPanelTest, ABurstReachesTheShownViewInOneUpdateAndASlowUpdateHoldsTheNextBackNineTimesAsLong) {
+    ViewUpdates::view = View(true);
+    const ViewUpdates updates;
     for (int i = 0; i < 50; ++i) log.AppendLogEntry(L"【开启进程】" + std::to_wstring(i) + L"\r\n");
-    EXPECT_EQ(log.Log().Size(), alerts::LogModel::Header().size() + 10 * 9 + 40 * 10) << "the model has them at once";
-    EXPECT_EQ(ViewText(View(true)), alerts::LogModel::Header()) << "the views wait for the batch";
-    PumpFor(3 * alerts::kViewUpdateMs);
-    EXPECT_EQ(ViewText(View(true)), log.Log().Text());
-    EXPECT_EQ(ViewText(View(false)), alerts::LogModel::Header()) << "the covered view was given the entries";
-    log.AppendLogEntry(L"");
-    SendMessageW(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1), BM_CLICK, 0, 0); // word wrap off
-    for (bool wrapped : {false, true}) {
-        EXPECT_EQ(ViewText(View(wrapped)), log.Log().Text()) << "an empty entry changed something, or " << wrapped;
-        DWORD start = 0, end = 0;
-        SendMessageW(View(wrapped), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        EXPECT_EQ(end, log.Log().Size()) << "the view follows the newest entry";
-    }
+    EXPECT_EQ(test::ControlText(View(true)), alerts::LogModel::Header()) << "the views did not wait for the batch";
+    ASSERT_TRUE(test::WaitFor([&] { return test::ControlText(View(true)) == log.Log().Text(); }, 5000));
+    EXPECT_EQ(updates.count, 1) << "the burst took more than one update";
+    updates.slowMs = 60;
+    log.AppendLogEntry(L"【建立文件】slow\r\n");
+    ASSERT_TRUE(test::WaitFor([&] { return updates.count == 2; }, 5000));
+    const ULONGLONG appended = GetTickCount64();
+    log.AppendLogEntry(L"【建立文件】held back\r\n");
+    ASSERT_TRUE(test::WaitFor([&] { return updates.count == 3; }, 5000, 5)) << "the next update never came";
+    EXPECT_GE(GetTickCount64() - appended, 9 * 60 - 60u) << "the slow update did not hold the next one back";
 }
 
-TEST_F(LogPanelTest, AViewWhereTheUserSelectedTextKeepsItsSelection) {
+// Word wrap switches the view that shows and never the text: the covered view catches up when it comes out, the
+// whole log of 2 MB, following the newest entry, and a view where the user selected text keeps the selection.
+// Tab walks the controls that show in the table's order.
+TEST_F(LogPanelTest, WordWrapSwitchesTheViewAndNeverTheTextOfTwoMegabytesAndTabWalksTheTablesOrder) {
     SendMessageW(View(true), EM_SETSEL, 2, 9);
-    log.AppendLogEntry(L"【建立文件】x\r\n");
-    log.FlushViews();
-    DWORD start = 0, end = 0;
-    SendMessageW(View(true), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, 2u);
-    EXPECT_EQ(end, 9u);
-    EXPECT_EQ(ViewText(View(true)), log.Log().Text());
-}
-
-TEST_F(LogPanelTest, ATwoMegabyteLogIsWholeInBothViewsAndInTheSavedFile) {
-    const std::wstring entry = L"【开启进程】" + std::wstring(86, L'x') + L"日志\r\n"; // 100 characters
-    std::string expected = kHeaderGbk;
-    for (int i = 0; i < 20000; ++i) {
-        log.AppendLogEntry(entry);
-        expected += "\xA1\xBE\xBF\xAA\xC6\xF4\xBD\xF8\xB3\xCC\xA1\xBF" + std::string(86, 'x') + "\xC8\xD5\xD6\xBE\r\n";
-    }
-    log.FlushViews();
-    SendMessageW(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1), BM_CLICK, 0, 0); // the other view comes out
     for (bool wrapped : {false, true}) {
-        ASSERT_EQ(static_cast<size_t>(GetWindowTextLengthW(View(wrapped))), log.Log().Size()) << wrapped;
-        EXPECT_TRUE(ViewText(View(wrapped)) == log.Log().Text());
+        for (int i = 0; i < 10000; ++i) log.AppendLogEntry(L"【开启进程】" + std::wstring(86, L'w') + L"日志\r\n");
+        log.AppendLogEntry(L"");
+        log.FlushViews();
+        SendMessageW(GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1), BM_CLICK, 0, 0); // off, then on again
+        EXPECT_TRUE(IsWindowVisible(View(wrapped)) && !IsWindowVisible(View(!wrapped)));
+        EXPECT_TRUE(test::ControlText(View(wrapped)) == log.Log().Text()) << "an empty entry changed something";
+        DWORD start = 0, end = 0, size = static_cast<DWORD>(log.Log().Size());
+        SendMessageW(View(wrapped), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(std::make_pair(start, end), std::make_pair(wrapped ? 2ul : size, wrapped ? 9ul : size));
+        std::vector<int> shown, walked;
+        for (const ui::ControlSpec& entry : alerts::LogControls())
+            if (IsWindowVisible(GetDlgItem(log.Hwnd(), entry.id))) shown.push_back(entry.id);
+        for (HWND at = nullptr; walked.size() < shown.size();)
+            walked.push_back(GetDlgCtrlID(at = GetNextDlgTabItem(log.Hwnd(), at, FALSE)));
+        EXPECT_EQ(walked, shown) << "Tab does not walk the table's order";
     }
-    const std::filesystem::path file = folder / L"big.log";
-    ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok);
-    EXPECT_TRUE(ReadBytes(file) == expected + "\r\n") << "the file is not the log in GBK with one more CR LF";
-}
-
-TEST_F(LogPanelTest, WordWrapSwitchesTheViewAndNeverTheText) {
-    log.AppendLogEntry(L"【开启进程】a long line " + std::wstring(300, L'w') + L"\r\n");
-    log.FlushViews();
-    HWND box = GetDlgItem(log.Hwnd(), alerts::IDC_LOG_CHECK1);
-    EXPECT_TRUE(IsWindowVisible(View(true)));
-    SendMessageW(box, BM_CLICK, 0, 0);
-    EXPECT_FALSE(IsWindowVisible(View(true)));
-    EXPECT_TRUE(IsWindowVisible(View(false)));
-    log.AppendLogEntry(L"【删除文件】while unwrapped\r\n");
-    log.FlushViews();
-    SendMessageW(box, BM_CLICK, 0, 0);
-    EXPECT_TRUE(IsWindowVisible(View(true)));
-    EXPECT_EQ(ViewText(View(true)), ViewText(View(false)));
-    EXPECT_EQ(ViewText(View(true)), log.Log().Text());
 }
 
 TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndInUtf8WhenThePageFallsShort) {
@@ -181,6 +168,10 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndI
     EXPECT_EQ(alerts::LogFileBytes(L"日志\r\n", 1252), kUtf8Mark + "\xE6\x97\xA5\xE5\xBF\x97\r\n");
     EXPECT_EQ(alerts::LogFileBytes(L"Korimo café\r\n", 1252), "Korimo caf\xE9\r\n");
     EXPECT_EQ(alerts::LogFileBytes(L"Korimo ā\r\n", 1252), kUtf8Mark + "Korimo \xC4\x81\r\n");
+    // A save that fails says so and keeps the file it would have replaced.
+    std::ofstream(folder / L"blocker") << "a file where the folder should be";
+    EXPECT_FALSE(alerts::SaveLogFile((folder / L"blocker" / L"x.log").wstring(), L"text").error.empty());
+    EXPECT_EQ(ReadBytes(folder / L"blocker"), "a file where the folder should be");
 }
 
 // The journal on a disk that fills up: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
@@ -192,7 +183,7 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
     const std::filesystem::path runFolder = disk / folder.filename();
     std::filesystem::create_directories(runFolder / L"log");
     FillDiskLeaving(runFolder / L"filler", 3 * 4096);
-    alerts::log_form onDisk{runFolder.wstring() + L"\\", [] { return true; }};
+    alerts::log_form onDisk{runFolder.wstring() + L"\\", true};
     ASSERT_TRUE(onDisk.Load(96));
     std::wstring said, flushed;
     {
@@ -209,7 +200,6 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
 
     const std::filesystem::path file = runFolder / L"log" / L"full.log";
     const alerts::SaveResult saved = alerts::SaveLogFile(file.wstring(), onDisk.Log().Text());
-    EXPECT_FALSE(saved.ok);
     EXPECT_EQ(saved.error, ui::SystemMessage(ERROR_DISK_FULL));
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(std::filesystem::exists(file.wstring() + L".saving")) << "a fragment stayed behind";
@@ -261,7 +251,7 @@ TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartA
 // of its own; the running copy's journal then still holds its log once.
 TEST_F(LogPanelTest, AStartLeavesTheJournalOfACopyThatIsRunningAlone) {
     const std::filesystem::path first = folder / L"log" / L"korimo-journal.log";
-    alerts::log_form running{folder.wstring() + L"\\", [] { return true; }};
+    alerts::log_form running{folder.wstring() + L"\\", true};
     ASSERT_TRUE(running.Load(96));
     running.AppendLogEntry(L"【开启进程】\r\n标题：甲\r\n");
     running.FlushJournal();
@@ -281,40 +271,56 @@ TEST_F(LogPanelTest, AStartLeavesTheJournalOfACopyThatIsRunningAlone) {
     running.Unload(ui::UnloadMode::SessionEnding);
 }
 
-TEST_F(LogPanelTest, AFailedSaveSaysSoAndKeepsTheFileItWouldHaveReplaced) {
-    std::ofstream(folder / L"blocker") << "a file where the folder should be";
-    const alerts::SaveResult result = alerts::SaveLogFile((folder / L"blocker" / L"x.log").wstring(), L"text");
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
-    EXPECT_EQ(ReadBytes(folder / L"blocker"), "a file where the folder should be");
+// A journal switched off and on again holds the whole log. At the end the log is saved whole and its journal is
+// gone before the box says so, so a log-off while the box is up leaves nothing to recover a second time; an entry
+// that comes after the end is not taken.
+TEST_F(LogPanelTest, AJournalSwitchedOffAndOnHoldsTheWholeLogAndGoesBeforeTheBoxSaysTheLogIsSaved) {
+    const std::filesystem::path journal = folder / L"log" / L"korimo-journal.log";
+    alerts::log_form run{folder.wstring() + L"\\", true};
+    ASSERT_TRUE(run.Load(96));
+    run.AppendLogEntry(L"【开启进程】\r\n标题：甲\r\n");
+    for (bool on : {false, true}) {
+        run.FlushJournal();
+        ASSERT_EQ(std::filesystem::exists(journal), !on);
+        run.AutoSaveSwitched(on);
+        run.AppendLogEntry(on ? L"" : L"【关闭进程】\r\n标题：甲\r\n");
+    }
+    run.FlushJournal();
+    EXPECT_EQ(ReadBytes(journal), kUtf8Mark + ui::ToCodePage(run.Log().Text(), CP_UTF8)) << "not the whole log";
+    const std::wstring saved = run.Log().Text();
+    std::wstring said;
+    {
+        Answerer box(L"#32770", L"Korimo", [&](HWND window) {
+            said = std::filesystem::exists(journal) ? L"(the journal is there) " : L"";
+            said += test::ControlText(GetDlgItem(window, 0xFFFF));
+            test::Confirm(window);
+        });
+        run.Unload(ui::UnloadMode::Closing);
+    }
+    EXPECT_EQ(said, L"程序正在结束，日志已保存");
+    run.AppendLogEntry(L"【建立文件】too late\r\n");
+    EXPECT_EQ(run.Log().Text(), saved) << "an entry after the end reached the log";
+    const std::vector<std::filesystem::directory_entry> files{std::filesystem::directory_iterator(folder / L"log"), {}};
+    ASSERT_EQ(files.size(), 1u) << "the journal stayed, or the log was not saved";
+    EXPECT_EQ(ReadBytes(files[0].path()), ui::ToCodePage(saved + L"\r\n", 936)) << "the saved log is not the log";
 }
 
-TEST_F(LogPanelTest, CancelledFontAndColourDialogsChangeNothing) {
+// A cancelled font or colour dialog changes nothing; a colour chosen goes to both views and its swatch, a font to
+// both views.
+TEST_F(LogPanelTest, AColourOrFontChosenGoesToBothViewsAndACancelledDialogChangesNothing) {
     const LOGFONTW before = log.ViewFont();
     const COLORREF text = log.TextColour(), back = log.BackColour();
-    {
-        Answerer cancel(L"#32770", L"设置字体'", [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
-        log.Command2_Click();
-        EXPECT_TRUE(cancel.Acted()) << "no font dialog titled 设置字体'";
+    const std::pair<const wchar_t*, void (alerts::log_form::*)()> dialogs[]{
+        {L"设置字体'", &alerts::log_form::Command2_Click}, {L"字体颜色", &alerts::log_form::Picture1_Click},
+        {L"背景颜色", &alerts::log_form::Picture2_Click}};
+    for (const auto& [title, open] : dialogs) {
+        Answerer cancel(L"#32770", title, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+        (log.*open)();
+        EXPECT_TRUE(cancel.Acted()) << "no dialog titled " << title;
     }
-    {
-        Answerer cancel(L"#32770", L"字体颜色", [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
-        log.Picture1_Click();
-        EXPECT_TRUE(cancel.Acted());
-    }
-    {
-        Answerer cancel(L"#32770", L"背景颜色", [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
-        log.Picture2_Click();
-        EXPECT_TRUE(cancel.Acted());
-    }
-    const LOGFONTW after = log.ViewFont();
-    EXPECT_EQ(after.lfHeight, before.lfHeight);
-    EXPECT_STREQ(after.lfFaceName, before.lfFaceName);
-    EXPECT_EQ(log.TextColour(), text);
-    EXPECT_EQ(log.BackColour(), back);
-}
-
-TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
+    EXPECT_EQ(log.ViewFont().lfHeight, before.lfHeight);
+    EXPECT_STREQ(log.ViewFont().lfFaceName, before.lfFaceName);
+    EXPECT_EQ(std::make_pair(log.TextColour(), log.BackColour()), std::make_pair(text, back));
     {
         Answerer pick(L"#32770", L"背景颜色", [](HWND dialog) {
             SetDlgItemInt(dialog, 706, 250, FALSE); // red, green and blue of the full dialog
@@ -327,7 +333,6 @@ TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
     }
     EXPECT_EQ(log.BackColour(), RGB(250, 240, 200));
     // A font chosen in its dialog goes to both views.
-    const LONG heightBefore = log.ViewFont().lfHeight;
     {
         Answerer pick(L"#32770", L"设置字体'", [](HWND dialog) {
             SetDlgItemTextW(dialog, 0x472, L"26"); // the size box, set before OK is pressed
@@ -336,7 +341,7 @@ TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
         log.Command2_Click();
         EXPECT_TRUE(pick.Acted());
     }
-    EXPECT_NE(log.ViewFont().lfHeight, heightBefore) << "the chosen size was not taken";
+    EXPECT_NE(log.ViewFont().lfHeight, before.lfHeight) << "the chosen size was not taken";
     for (bool wrapped : {false, true}) {
         LOGFONTW used{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(View(wrapped), WM_GETFONT, 0, 0)), sizeof(used), &used);
@@ -348,11 +353,8 @@ TEST_F(LogPanelTest, AColourChosenInTheDialogGoesToBothViewsAndTheSwatch) {
     for (int id : {alerts::IDC_LOG_TEXT1, alerts::IDC_LOG_PICTURE2}) {
         HWND control = GetDlgItem(log.Hwnd(), id);
         RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        RECT client{};
-        GetClientRect(control, &client);
-        HDC dc = GetDC(control);
-        const COLORREF pixel = GetPixel(dc, client.right - 30, client.bottom - 6);
-        ReleaseDC(control, dc);
-        EXPECT_EQ(pixel, RGB(250, 240, 200)) << id;
+        SIZE size{};
+        const std::vector<COLORREF> pixels = test::ClientPixels(control, size);
+        EXPECT_EQ(pixels[(size.cy - 6) * size.cx + size.cx - 30], RGB(250, 240, 200)) << id;
     }
 }

@@ -23,7 +23,6 @@ public:
     void LogAndShow(const std::wstring&) override {}
     bool LogEndsWith(std::wstring_view) const override { return false; }
     alerts::Answer Ask(const std::wstring&) override { return alerts::Answer::LetRun; }
-    bool AutoSaveLogOn() const override { return false; }
 };
 
 // The panels and tray of a main window under test.
@@ -32,7 +31,7 @@ struct QuietPanels {
     app::TrayIcon tray;
     procmon::pro_form pro{host, L"C:\\"};
     filemon::dir_form dir{host};
-    alerts::log_form log{L"C:\\", host};
+    alerts::log_form log{L"C:\\", false};
 };
 
 } // namespace korimo::test

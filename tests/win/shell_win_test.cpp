@@ -79,7 +79,7 @@ protected:
     app::TrayIcon tray;
     procmon::pro_form pro{panelHost, L"C:\\"};
     filemon::dir_form dir{panelHost};
-    alerts::log_form log{L"C:\\", panelHost};
+    alerts::log_form log{L"C:\\", false};
     RecordingHost host;
     app::frmmain main{tray, {&pro, &dir, &log}, host};
 };
