@@ -14,6 +14,7 @@
 #include "alerts/log_file_win.h"
 #include "alerts/log_form.h"
 #include "alerts/log_form_layout.h"
+#include "../support/desktop.h"
 #include "answerer.h"
 #include "face_pixels.h"
 #include "ui/text_win.h"
@@ -31,11 +32,6 @@ const std::string kRuleGbk = [] {
 }();
 const std::string kHeaderGbk = kRuleGbk + "\r\nKorimo\xC8\xD5\xD6\xBE\r\n" + kRuleGbk + "\r\n"; // 日志
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Counts the updates `view` is given (EM_REPLACESEL); the next one is made to take `slowMs` longer.
 struct ViewUpdates {
@@ -150,15 +146,15 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndI
     ASSERT_EQ(GetACP(), 936u) << "the tests run with the Simplified-Chinese code page";
     const std::filesystem::path file = folder / L"log" / L"深层" / L"2026-12-8# 0# 5.log";
     ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok) << "missing folders are created";
-    EXPECT_EQ(ReadBytes(file), kHeaderGbk + "\r\n");
+    EXPECT_EQ(test::ReadBytes(file), kHeaderGbk + "\r\n");
     log.AppendLogEntry(L"【关闭进程】b\r\n");
     ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok);
-    EXPECT_EQ(ReadBytes(file), kHeaderGbk + "\xA1\xBE\xB9\xD8\xB1\xD5\xBD\xF8\xB3\xCC\xA1\xBF" "b\r\n\r\n")
+    EXPECT_EQ(test::ReadBytes(file), kHeaderGbk + "\xA1\xBE\xB9\xD8\xB1\xD5\xBD\xF8\xB3\xCC\xA1\xBF" "b\r\n\r\n")
         << "a second save replaces the file";
 
     log.AppendLogEntry(L"【开启进程】\r\n标题：Emoji\U0001F600한국Win\r\n"); // beyond GBK
     ASSERT_TRUE(alerts::SaveLogFile(file.wstring(), log.Log().Text()).ok);
-    const std::string bytes = ReadBytes(file);
+    const std::string bytes = test::ReadBytes(file);
     ASSERT_TRUE(bytes.starts_with(kUtf8Mark)) << "not UTF-8 with its byte-order mark";
     EXPECT_NE(bytes.find("Emoji\xF0\x9F\x98\x80\xED\x95\x9C\xEA\xB5\xADWin"), std::string::npos);
     EXPECT_EQ(ui::FromCodePage(std::string_view(bytes).substr(3), CP_UTF8), log.Log().Text() + L"\r\n");
@@ -171,7 +167,7 @@ TEST_F(LogPanelTest, SavedFileIsTheLogInTheAnsiCodePageWithoutAByteOrderMarkAndI
     // A save that fails says so and keeps the file it would have replaced.
     std::ofstream(folder / L"blocker") << "a file where the folder should be";
     EXPECT_FALSE(alerts::SaveLogFile((folder / L"blocker" / L"x.log").wstring(), L"text").error.empty());
-    EXPECT_EQ(ReadBytes(folder / L"blocker"), "a file where the folder should be");
+    EXPECT_EQ(test::ReadBytes(folder / L"blocker"), "a file where the folder should be");
 }
 
 // The journal on a disk that fills up: scripts/test.sh mounts a small disk and names it in KORIMO_SMALL_DISK.
@@ -204,7 +200,7 @@ TEST_F(LogPanelTest, OnAFullDiskTheJournalKeepsOnlyWholeEntriesAndTheUserIsToldT
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(std::filesystem::exists(file.wstring() + L".saving")) << "a fragment stayed behind";
     onDisk.Unload(ui::UnloadMode::SessionEnding); // no save: the writer tries once more, and keeps the journal
-    EXPECT_TRUE(ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
+    EXPECT_TRUE(test::ReadBytes(runFolder / L"log" / L"korimo-journal.log") == kUtf8Mark + ui::ToCodePage(flushed, CP_UTF8))
         << "the journal is not the log up to its last whole write";
     std::filesystem::remove_all(runFolder);
 }
@@ -216,7 +212,7 @@ TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartA
     const std::filesystem::path second = folder / L"log" / L"korimo-journal (2).log";
     const auto [firstLog, firstStart] = CrashedRun(L"甲\U0001F600");
     EXPECT_TRUE(firstStart.empty());
-    const std::string firstJournal = ReadBytes(first);
+    const std::string firstJournal = test::ReadBytes(first);
     ASSERT_EQ(firstJournal, kUtf8Mark + ui::ToCodePage(firstLog, CP_UTF8));
 
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -232,16 +228,16 @@ TEST_F(LogPanelTest, AJournalThatCannotBeRecoveredOutlivesTheNextRunAndTheStartA
     EXPECT_EQ(secondStart[0].journal, first.wstring());
     EXPECT_TRUE(secondStart[0].savedTo.empty());
     EXPECT_FALSE(secondStart[0].error.empty());
-    EXPECT_EQ(ReadBytes(first), firstJournal) << "the new run touched the journal it could not recover";
-    EXPECT_EQ(ReadBytes(second), kUtf8Mark + ui::ToCodePage(secondLog, CP_UTF8));
+    EXPECT_EQ(test::ReadBytes(first), firstJournal) << "the new run touched the journal it could not recover";
+    EXPECT_EQ(test::ReadBytes(second), kUtf8Mark + ui::ToCodePage(secondLog, CP_UTF8));
 
     std::filesystem::remove(block);
     const std::vector<alerts::JournalRecovery> recovered = log.RecoverJournals();
     ASSERT_EQ(recovered.size(), 2u);
     EXPECT_EQ(recovered[0].journal, first.wstring()) << "not oldest first";
     EXPECT_EQ(recovered[1].journal, second.wstring());
-    EXPECT_EQ(ReadBytes(recovered[0].savedTo), kUtf8Mark + ui::ToCodePage(firstLog + L"\r\n", CP_UTF8));
-    EXPECT_EQ(ReadBytes(recovered[1].savedTo), ui::ToCodePage(secondLog + L"\r\n", 936)) << "GBK as it fits";
+    EXPECT_EQ(test::ReadBytes(recovered[0].savedTo), kUtf8Mark + ui::ToCodePage(firstLog + L"\r\n", CP_UTF8));
+    EXPECT_EQ(test::ReadBytes(recovered[1].savedTo), ui::ToCodePage(secondLog + L"\r\n", 936)) << "GBK as it fits";
     EXPECT_FALSE(std::filesystem::exists(first));
     EXPECT_FALSE(std::filesystem::exists(second));
 }
@@ -255,19 +251,19 @@ TEST_F(LogPanelTest, AStartLeavesTheJournalOfACopyThatIsRunningAlone) {
     ASSERT_TRUE(running.Load(96));
     running.AppendLogEntry(L"【开启进程】\r\n标题：甲\r\n");
     running.FlushJournal();
-    const std::string before = ReadBytes(first);
+    const std::string before = test::ReadBytes(first);
     ASSERT_EQ(before, kUtf8Mark + ui::ToCodePage(running.Log().Text(), CP_UTF8));
     EXPECT_FALSE(DeleteFileW(first.c_str()) || MoveFileW(first.c_str(), (first.wstring() + L".moved").c_str()))
         << "a running copy's journal could be deleted or renamed";
     {
         const auto [otherLog, otherStart] = CrashedRun(L"乙");
         EXPECT_TRUE(otherStart.empty()) << "the other start listed the running copy's journal";
-        EXPECT_EQ(ReadBytes(first), before) << "the other start touched the running copy's journal";
-        EXPECT_EQ(ReadBytes(folder / L"log" / L"korimo-journal (2).log"), kUtf8Mark + ui::ToCodePage(otherLog, CP_UTF8));
+        EXPECT_EQ(test::ReadBytes(first), before) << "the other start touched the running copy's journal";
+        EXPECT_EQ(test::ReadBytes(folder / L"log" / L"korimo-journal (2).log"), kUtf8Mark + ui::ToCodePage(otherLog, CP_UTF8));
     }
     running.AppendLogEntry(L"【关闭进程】\r\n标题：甲\r\n");
     running.FlushJournal();
-    EXPECT_EQ(ReadBytes(first), kUtf8Mark + ui::ToCodePage(running.Log().Text(), CP_UTF8));
+    EXPECT_EQ(test::ReadBytes(first), kUtf8Mark + ui::ToCodePage(running.Log().Text(), CP_UTF8));
     running.Unload(ui::UnloadMode::SessionEnding);
 }
 
@@ -286,7 +282,7 @@ TEST_F(LogPanelTest, AJournalSwitchedOffAndOnHoldsTheWholeLogAndGoesBeforeTheBox
         run.AppendLogEntry(on ? L"" : L"【关闭进程】\r\n标题：甲\r\n");
     }
     run.FlushJournal();
-    EXPECT_EQ(ReadBytes(journal), kUtf8Mark + ui::ToCodePage(run.Log().Text(), CP_UTF8)) << "not the whole log";
+    EXPECT_EQ(test::ReadBytes(journal), kUtf8Mark + ui::ToCodePage(run.Log().Text(), CP_UTF8)) << "not the whole log";
     const std::wstring saved = run.Log().Text();
     std::wstring said;
     {
@@ -302,7 +298,7 @@ TEST_F(LogPanelTest, AJournalSwitchedOffAndOnHoldsTheWholeLogAndGoesBeforeTheBox
     EXPECT_EQ(run.Log().Text(), saved) << "an entry after the end reached the log";
     const std::vector<std::filesystem::directory_entry> files{std::filesystem::directory_iterator(folder / L"log"), {}};
     ASSERT_EQ(files.size(), 1u) << "the journal stayed, or the log was not saved";
-    EXPECT_EQ(ReadBytes(files[0].path()), ui::ToCodePage(saved + L"\r\n", 936)) << "the saved log is not the log";
+    EXPECT_EQ(test::ReadBytes(files[0].path()), ui::ToCodePage(saved + L"\r\n", 936)) << "the saved log is not the log";
 }
 
 // A cancelled font or colour dialog changes nothing; a colour chosen goes to both views and its swatch, a font to
