@@ -60,41 +60,12 @@ TEST(Placement, AWindowIsBroughtInsideAnAreaMovedAsLittleAsPossible) {
     EXPECT_EQ(ui::RescaledPixels(-12, 96, 120), -15);
 }
 
-class MainLayoutAtDpi : public testing::TestWithParam<int> {};
-
-TEST_P(MainLayoutAtDpi, EveryControlLiesInsideTheFace) {
-    const int dpi = GetParam();
-    const ui::PixelRect client =
-        ui::TwipsToPixels(0, 0, app::kMainClientWidthTwips, app::kMainClientHeightTwips, dpi);
-    for (const ui::ControlSpec& entry : app::MainControls()) {
-        const ui::PixelRect r = ui::ControlRect(entry, dpi);
-        EXPECT_GT(r.width, 0) << std::string(entry.name.begin(), entry.name.end());
-        EXPECT_GE(r.left, 0);
-        EXPECT_GE(r.top, 0);
-        EXPECT_LE(r.right(), client.width);
-        EXPECT_LE(r.bottom(), client.height);
-    }
-}
-
-TEST_P(MainLayoutAtDpi, VisibleControlsDoNotOverlap) {
-    const int dpi = GetParam();
-    std::vector<ui::PixelRect> rects;
-    for (const ui::ControlSpec& entry : app::MainControls())
-        if (entry.visible) rects.push_back(ui::ControlRect(entry, dpi));
-    for (size_t i = 0; i < rects.size(); ++i)
-        for (size_t j = i + 1; j < rects.size(); ++j) {
-            const bool apart = rects[i].right() <= rects[j].left || rects[j].right() <= rects[i].left ||
-                               rects[i].bottom() <= rects[j].top || rects[j].bottom() <= rects[i].top;
-            EXPECT_TRUE(apart) << "controls " << i << " and " << j << " overlap at " << dpi << " dpi";
-        }
-}
-
-INSTANTIATE_TEST_SUITE_P(Scalings, MainLayoutAtDpi, testing::Values(96, 120, 144, 192));
-
-// The other windows' tables, in twips as they are laid out (the same rule holds for the real windows in pixels at
-// every DPI, tests/win).
-TEST(PanelLayouts, EveryControlLiesInsideItsWindowAndNoneOverlapsBeyondATouch) {
-    for (const test::WindowLayout& layout : test::PanelLayouts()) {
+// Every window's table, in twips as it is laid out (the same rule holds for the real windows in pixels at every
+// DPI, tests/win).
+TEST(Layouts, EveryControlLiesInsideItsWindowAndNoneOverlapsBeyondATouch) {
+    auto layouts = test::PanelLayouts();
+    layouts.push_back({"frmmain", app::MainControls(), app::kMainClientWidthTwips, app::kMainClientHeightTwips, {}, {}});
+    for (const test::WindowLayout& layout : layouts) {
         std::vector<ui::PixelRect> rects;
         for (const ui::ControlSpec& c : layout.controls) rects.push_back({c.left, c.top, c.width, c.height});
         for (const std::string& fault : test::LayoutFaults(layout, rects, layout.width, layout.height, 15))

@@ -4,14 +4,6 @@
 
 using namespace korimo::app;
 
-TEST(FitField, CutsToTheFieldWithRoomForTheTerminatingZero) {
-    EXPECT_EQ(FitField<wchar_t>(L"abc", 4), L"abc");
-    EXPECT_EQ(FitField<wchar_t>(L"abcd", 4), L"abc");
-    EXPECT_EQ(FitField<wchar_t>(L"", 4), L"");
-    EXPECT_EQ(FitField<wchar_t>(L"abc", 0), L"");
-    EXPECT_EQ(FitField<wchar_t>(std::wstring(300, L'字'), kInfoField).size(), kInfoField - 1);
-}
-
 TEST(FitField, NeverSplitsASurrogatePair) {
     const std::u16string text = u"ab\U0001F600cd"; // a, b, high, low, c, d
     EXPECT_EQ(FitField<char16_t>(text, 4), u"ab");                 // would end in the high half: dropped
