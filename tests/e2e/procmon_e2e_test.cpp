@@ -669,30 +669,37 @@ TEST_F(ProcessMonitorTest, InAReadOnlyProgramFolderTheLogAndTheBatchGoToTheUsers
 // tool window is not listed by Alt+Tab): Enter on the icon brings it forward with the focus on its first answer,
 // and Tab and Space answer it. A second start of Korimo, by which a user looks for it, brings it forward too.
 TEST_F(ProcessMonitorTest, AQuestionBroughtForwardIsAnsweredWithTabAndSpace) {
-    KorimoProcess second; // started first: however slowly it starts, the question's countdown is not raced
+    KorimoProcess second; // started first: however slowly it starts, no question's countdown is raced
     ASSERT_TRUE(second.Start(false));
     HWND refused = second.WaitForMessageBox(30000);
     ASSERT_TRUE(refused);
+    HWND popup = nullptr;
+    const auto inFrontWithTheFocusOn = [&](int id, DWORD ms = 5000) {
+        return test::WaitFor([&] { return GetForegroundWindow() == popup && test::KeyboardFocusOf(popup) == GetDlgItem(popup, id); }, ms);
+    };
     TitledProgram program(TitledWindowPath(), L"测试窗口-键盘");
-    HWND popup = WaitForQuestion(Question(TitledWindowPath()));
-    ASSERT_TRUE(popup);
+    ASSERT_TRUE(popup = WaitForQuestion(Question(TitledWindowPath())));
     HWND typing = test::TopLevelWindows(program.Pid(), true).front(); // where the user types
     EXPECT_NE(GetForegroundWindow(), popup) << "the question took the keyboard from the program in front";
-    const auto inFrontWithTheFocusOn = [&](int id) {
-        return test::WaitFor([&] { return GetForegroundWindow() == popup && test::KeyboardFocusOf(popup) == GetDlgItem(popup, id); }, 5000);
-    };
-    PostMessageW(refused, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "a second start did not bring the question forward";
-    EXPECT_FALSE(IsWindowVisible(korimo.Main())) << "the main window came up beside the question";
-
     SetForegroundWindow(typing);
     ASSERT_TRUE(test::WaitFor([&] { return GetForegroundWindow() == typing; }, 8000));
-    korimo.PressEnterOnTrayIcon();
-    ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "Enter on the icon did not bring the question forward";
+    // Wine may hand the program in front its activation late, after Korimo's: a user presses Enter again.
+    bool forward = false;
+    for (int press = 0; press < 3 && !forward; ++press) {
+        korimo.PressEnterOnTrayIcon();
+        forward = inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1, 2000);
+    }
+    ASSERT_TRUE(forward) << "Enter on the icon did not bring the question forward";
     test::PressKey(VK_TAB);
     ASSERT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND2)) << "Tab did not reach the second answer";
     test::PressKey(VK_SPACE); // "关闭"
     EXPECT_TRUE(program.HasExited(15000)) << "Space did not give the answer";
+
+    TitledProgram next(TitledWindowPath(), L"测试窗口-再启动");
+    ASSERT_TRUE(popup = WaitForQuestion(Question(TitledWindowPath())));
+    PostMessageW(refused, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(inFrontWithTheFocusOn(alerts::IDC_OUT_COMMAND1)) << "a second start did not bring the question forward";
+    EXPECT_FALSE(IsWindowVisible(korimo.Main())) << "the main window came up beside the question";
     LetEveryQuestionPass(500);
 }
 
