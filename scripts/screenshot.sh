@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the real korimo.exe under Wine + Xvfb at 100 %, 125 %, 150 % and 200 % scaling: the main window
-# alone, with each panel open, the about box and the alert pop-up; then once more for a Korimo started at 100 %
+# alone, with each panel open, the about box and the alert pop-up (asking about Wine's own Notepad, from the system
+# folder as a user's Notepad would be); then once more for a Korimo started at 100 %
 # and switched to 150 % while it runs (the main window with the log panel open), as Windows
 # switches a per-monitor aware program (Wine never does; tests/e2e/dpi_switch tells it).
 # Usage: scripts/screenshot.sh [folder] (default docs/screenshots).
@@ -12,7 +13,8 @@ mkdir -p "$out" || { korimo_log "cannot make the folder $out"; exit 1; }
 korimo_setup || exit 1
 korimo_build || exit 1
 exe="$KORIMO_ROOT/build/windows/korimo.exe"
-titled="$KORIMO_ROOT/build/windows/tests/e2e/titled_window.exe"
+# The program the pop-up asks about: Notepad from the system folder, started by its full path (Wine's own).
+subject='C:\Windows\System32\notepad.exe'
 switch="$KORIMO_ROOT/build/windows/tests/e2e/dpi_switch.exe"
 
 KORIMO_OWN_PREFIX=$(mktemp -d /tmp/korimo-shots.XXXXXX)
@@ -42,9 +44,9 @@ shoot() { # window file extra-height
 window_of_width() { xdotool search --onlyvisible --classname korimo.exe | while read -r w; do
     eval "$(xdotool getwindowgeometry --shell "$w")"; [ "$WIDTH" = "$1" ] && echo "$w" && break; done; }
 
-# Starts a titled window of another program, shoots the question Korimo asks about it and lets it pass.
+# Starts Notepad, shoots the question Korimo asks about it and lets it pass.
 shoot_popup() { # dpi file
-    wine "$titled" "截图用的窗口" >/dev/null 2>&1 &
+    wine "$subject" >/dev/null 2>&1 &
     local popup="" i
     for i in $(seq 1 40); do popup=$(window_of_width $(((6420 * $1 + 720) / 1440))); [ -n "$popup" ] && break; sleep 0.25; done
     if [ -z "$popup" ]; then korimo_log "no alert pop-up at $1 dpi"; return; fi
