@@ -295,7 +295,8 @@ TEST(CloseByImageName, AProgramThatDoesNotEndIsAFailureWithItsReasonAndNoHoldOut
         outcome = procmon::CloseByImageName(folder.wstring() + L"\\", order, HoldOf(order));
         EXPECT_TRUE(outcome.closing.empty());
         EXPECT_NE(outcome.told.find(L"的窗口已经关闭"), std::wstring::npos);
-        test::PumpFor(300); // a close request, had one been posted, would arrive
+        MSG posted; // a close request, had one been posted to this thread's window, would be waiting here
+        while (PeekMessageW(&posted, other.list[0], 0, 0, PM_REMOVE)) DispatchMessageW(&posted);
         EXPECT_TRUE(IsWindow(other.list[0])) << "the other window was asked to close";
     }
 }
